@@ -1,0 +1,16 @@
+#pragma once
+// The one place where text changes encoding: UTF-16 inside the program,
+// UTF-8 on the wire, the ANSI code page in the log and in narrow paths.
+#include <string>
+
+class CCodedConversion {
+public:
+    virtual ~CCodedConversion() = default;
+
+    std::string WideToAnsi(const std::wstring& text) const;
+    std::string WideToUtf8(const std::wstring& text) const;
+    std::string Utf8ToAnsi(const std::string& text) const;
+    std::wstring AnsiToWide(const std::string& text) const;
+    // Lossless UTF-8 to UTF-16 (the setup-service answer is read this way).
+    std::wstring Utf8ToWide(const std::string& text) const;
+};

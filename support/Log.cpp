@@ -1,0 +1,106 @@
+#include "support/Log.h"
+
+#include "support/CodedConversion.h"
+
+#include <windows.h>
+#include <atomic>
+#include <ctime>
+#include <map>
+#include <memory>
+
+namespace {
+
+std::mutex g_registryLock;
+std::map<std::string, std::unique_ptr<CLog>>& Registry() {
+    static std::map<std::string, std::unique_ptr<CLog>> registry;
+    return registry;
+}
+std::atomic<CLog*> g_processLog{nullptr};
+
+const char* TagFor(int level) {
+    if (level <= LOG_ERROR) return "[ERROR] ";
+    if (level == LOG_WARN) return "[WARN] ";
+    return "[INFORMATION] ";
+}
+
+} // namespace
+
+CLog::CLog(std::string path) : path_(std::move(path)) {}
+
+CLog::~CLog() {
+    if (stream_.is_open()) stream_.close();
+}
+
+bool CLog::Open() {
+    stream_.open(path_, std::ios::out | std::ios::app);
+    is_open_ = stream_.is_open();
+    return is_open_;
+}
+
+void CLog::TruncateIfTooLarge() {
+    if (max_size_ == 0) return;
+    std::streampos put = stream_.tellp();
+    stream_.seekp(0, std::ios::end);
+    std::streamoff size = stream_.tellp();
+    stream_.seekp(put);
+    if (size > static_cast<std::streamoff>(max_size_) && !path_.empty()) {
+        stream_.close();
+        stream_.clear();
+        stream_.open(path_, std::ios::out | std::ios::trunc);
+        is_open_ = stream_.is_open();
+    }
+}
+
+void CLog::WriteLine(std::string message, int level) {
+    std::lock_guard<std::mutex> guard(write_lock_);
+    if (!is_open_ || level > max_level_) return;
+    std::string text = TagFor(level);
+    text += message;
+    text += '\n';
+
+    TruncateIfTooLarge();
+    if (!is_open_) return;
+
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_s(&local, &now);
+    char stamp[100] = {};
+    std::snprintf(stamp, sizeof stamp, "[%04d-%02d-%02d %02d:%02d:%02d] %d ", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(::GetCurrentThreadId()));
+    stream_ << stamp << text;
+    stream_.flush();
+    stream_.clear();  // a failed write is ignored; the next line is tried as usual
+}
+
+CLog* OpenLog(const char* path) {
+    if (!path) return nullptr;
+    std::lock_guard<std::mutex> guard(g_registryLock);
+    auto& registry = Registry();
+    auto found = registry.find(path);
+    if (found != registry.end()) {
+        found->second->SetMaxLevel(LOG_INFO);
+        return found->second.get();
+    }
+    auto log = std::make_unique<CLog>(path);
+    if (!log->Open()) return nullptr;
+    log->SetMaxLevel(LOG_INFO);
+    CLog* result = log.get();
+    registry.emplace(path, std::move(log));
+    return result;
+}
+
+void SetProcessLog(CLog* log) { g_processLog.store(log); }
+CLog* ProcessLog() { return g_processLog.load(); }
+
+void WriteLog(const std::wstring& message, int level) {
+    CLog* log = g_processLog.load();
+    if (!log) return;
+    log->WriteLine(CCodedConversion().WideToAnsi(message), level);
+}
+
+void LogNarrow(const std::string& message, int level) {
+    CLog* log = g_processLog.load();
+    if (!log) return;
+    log->WriteLine(message, level);
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The installer's daily diagnostic log: one stamped, flushed line per event.
+#include <cstdint>
+#include <fstream>
+#include <mutex>
+#include <string>
+
+enum LogLevel { LOG_ERROR = 1, LOG_WARN = 2, LOG_INFO = 3 };
+
+class CLog {
+public:
+    static constexpr uint32_t kDefaultMaxSize = 0xA00000;  // 10 MiB
+
+    explicit CLog(std::string path);
+    ~CLog();
+    CLog(const CLog&) = delete;
+    CLog& operator=(const CLog&) = delete;
+
+    // Writes "[date time] thread-id TAG message" and flushes, or nothing when
+    // the log is closed or the level is above max_level.
+    void WriteLine(std::string message, int level);
+
+    bool Open();
+    bool IsOpen() const { return is_open_; }
+    const std::string& Path() const { return path_; }
+    int MaxLevel() const { return max_level_; }
+    void SetMaxLevel(int level) { max_level_ = level; }
+    void SetMaxSize(uint32_t bytes) { max_size_ = bytes; }
+
+private:
+    void TruncateIfTooLarge();
+
+    std::ofstream stream_;
+    bool is_open_ = false;
+    std::string path_;
+    int max_level_ = 1;
+    uint32_t max_size_ = kDefaultMaxSize;
+    std::mutex write_lock_;  // keeps lines from different threads whole
+};
+
+// The log registered for this exact path, created and opened on first use;
+// null when the path is null or the file cannot be opened.
+CLog* OpenLog(const char* path);
+
+// The process-wide log that WriteLog and LogNarrow write to (null: no log).
+void SetProcessLog(CLog* log);
+CLog* ProcessLog();
+
+void WriteLog(const std::wstring& message, int level);
+void LogNarrow(const std::string& message, int level);

@@ -1,0 +1,28 @@
+#pragma once
+// MD5 message digest (RFC 1321) and the file digest used to verify packages.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class Md5Digest {
+public:
+    Md5Digest();
+    void Update(const void* data, size_t size);
+    void Finalise();
+    // 32 lower-case hexadecimal digits; empty before Finalise.
+    std::string HexDigest() const;
+
+private:
+    void Transform(const uint8_t* block);
+
+    uint32_t state_[4];
+    uint64_t length_ = 0;  // bytes fed so far
+    uint8_t buffer_[64];
+    size_t buffered_ = 0;
+    uint8_t digest_[16];
+    bool finalised_ = false;
+};
+
+// Lower-case MD5 of a file's whole content; empty when it cannot be read.
+// The path is in the ANSI code page.
+std::string FileMd5Hex(const std::string& ansiPath);

@@ -1,0 +1,3 @@
+#include "support/PackageList.h"
+
+CSafeLList<SetupInfo> PackageList;

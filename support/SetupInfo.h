@@ -1,0 +1,36 @@
+#pragma once
+// One installable package, as the setup service describes it plus what the
+// installer learns about it. Always handled as a value.
+#include <windows.h>
+#include <string>
+
+enum SetupState {
+    Waiting = 1,
+    Downloading = 2,
+    DownloadFailed = 3,
+    Verifying = 4,
+    VerifyFailed = 5,
+    Installing = 6,
+    InstallFailed = 7,
+    Installed = 8,
+};
+
+struct SetupInfo {
+    int state = Waiting;
+    int type = 0;
+    int size = 0;
+    std::wstring setup_name;
+    std::wstring name;
+    std::wstring url;
+    std::wstring cmd;
+    std::wstring version;
+    std::wstring description;
+    int sort = 0;
+    std::wstring md5;
+    std::wstring itemIndex;
+    bool selected = false;
+    int downloaded = 0;
+    int errorCode = 0;
+    // Shared, not owned: every copy names the same semaphore.
+    HANDLE doneSemaphore = nullptr;
+};

@@ -164,8 +164,9 @@ def save(img, folder, name):
 
 # --- the product mark: a speech bubble with a K ---------------------------------
 
-def draw_mark(size, glyph_only=False):
-    """The product mark at size x size pixels (unit coordinates scaled to size)."""
+def draw_mark(size, glyph_only=False, inverted=False):
+    """The product mark at size x size pixels (unit coordinates scaled to size);
+    inverted gives a white bubble with a blue K, for blue backgrounds."""
     img = new_layer(size, size)
     u = size / 32.0
 
@@ -173,21 +174,19 @@ def draw_mark(size, glyph_only=False):
         return (x * u, y * u)
 
     if not glyph_only:
-        bubble = gradient(size * SS, size * SS, (86, 190, 240), BLUE_DEEP, angle=60)
+        if inverted:
+            bubble = gradient(size * SS, size * SS, (255, 255, 255), (232, 244, 252), angle=60)
+        else:
+            bubble = gradient(size * SS, size * SS, (86, 190, 240), BLUE_DEEP, angle=60)
         mask = Image.new("L", img.size, 0)
         md = ImageDraw.Draw(mask)
         md.rounded_rectangle(box(1 * u, 1 * u, 31 * u, 27.5 * u), s(7 * u), fill=255)
         md.polygon([(s(x * u), s(y * u)) for x, y in ((6.5, 24), (13, 25), (6, 31.2))], fill=255)
         img.paste(bubble, (0, 0), mask)
-        # light from above
-        hi = new_layer(size, size)
-        hd = ImageDraw.Draw(hi)
-        hd.rounded_rectangle(box(1 * u, 1 * u, 31 * u, 14 * u), s(7 * u), fill=(255, 255, 255, 28))
-        img.paste(Image.alpha_composite(img, hi), (0, 0), mask)
-    white = (255, 255, 255, 255)
+    white = (42, 140, 210, 255) if inverted else (255, 255, 255, 255)
     stroke(img, [P(11, 7.5), P(11, 20.5)], 3.6 * u, white)
     stroke(img, [P(12.5, 15.2), P(21, 7.5)], 3.6 * u, white)
-    stroke(img, [P(14.6, 13.4), P(21.8, 20.5)], 3.6 * u, (255, 255, 255, 235))
+    stroke(img, [P(14.6, 13.4), P(21.8, 20.5)], 3.6 * u, white)
     return img
 
 
@@ -207,7 +206,7 @@ def dlg_back():
             if d == 0.0:
                 px[x, y] = rgba(TITLE)
             else:
-                a = 72.0 * math.exp(-((d + 0.3) / 2.1) ** 2) + 14.0 * max(0.0, 1.0 - d / 5.0)
+                a = 62.0 * max(0.0, 1.0 - d / 5.2) ** 1.6
                 px[x, y] = (12, 16, 22, int(round(a)))
     return img
 
@@ -258,9 +257,9 @@ def img_progress():
     rows = (1.10, 1.0, 0.96, 0.88)   # a little light from above
     for x in range(50):
         t = max(0.0, (x - 25) / 24.0)  # 0 over the body, up to 1 at the head
-        glow = t ** 2.2
-        base = tuple(BLUE[c] + (150 - BLUE[c] if c == 0 else (222 - BLUE[c] if c == 1 else 250 - BLUE[c])) * glow
-                     for c in range(3))
+        glow = t ** 1.8
+        head = (122, 210, 250)
+        base = tuple(BLUE[c] + (head[c] - BLUE[c]) * glow for c in range(3))
         for y in range(4):
             k = rows[y]
             c = tuple(max(0, min(255, int(round(v * k if k < 1 else v + (255 - v) * (k - 1))))) for v in base)
@@ -339,7 +338,7 @@ def img_intro():
     img.alpha_composite(wave)
     intro_illustration(img, w, h)
     # name and tagline
-    mark = draw_mark(44)
+    mark = draw_mark(44, inverted=True)
     shadow(img, lambda d: d.rounded_rectangle(box(40, 62, 84, 100), s(10), fill=255), 5, (0, 4), alpha=60)
     img.alpha_composite(mark, (s(40), s(60)))
     text(img, (96, 96), PRODUCT, font(FONT_BOLD, 38), (255, 255, 255, 255), anchor="ls")
@@ -514,8 +513,8 @@ def hand_cursor():
     img.paste(Image.new("RGBA", img.size, (255, 255, 255, 255)), (0, 0), mask)
     # finger creases
     dd = ImageDraw.Draw(img)
-    for x, y0, y1 in ((14, 10.5, 17.5), (19, 12, 18.5), (24, 13.5, 19.5)):
-        dd.line([(s(x), s(y0)), (s(x), s(y1))], fill=(20, 20, 20, 255), width=s(0.9))
+    for x, y0, y1 in ((14, 11, 16), (19, 12.5, 17), (24, 14, 18)):
+        dd.line([(s(x), s(y0)), (s(x), s(y1))], fill=(70, 70, 70, 255), width=s(0.9))
     small = reduce(img)
     # hotspot: the top of the index finger's outline
     px = small.load()

@@ -5,6 +5,7 @@ Run with Debian's python3 (python3-pil): /usr/bin/python3 preview.py [out dir]
 (default build/artwork-preview). Only for judging the artwork: places follow
 the skin's control tree for the 610x410 window; the real drawing is the
 engine's. Writes prepare.png, setup.png, setup-progress.png, setup-custom.png,
+setup-scrolled.png,
 finish.png, finish-failed.png and sheet.png (every picture enlarged).
 """
 import os
@@ -136,14 +137,16 @@ PACKAGES = (("Kestrane 翻译客户端", "等待下载"), ("Word 翻译插件", 
             ("Excel 翻译插件", "等待下载"), ("Microsoft .NET Framework 4.8", "等待下载"))
 
 
-def setup_rows(img, states=None):
-    for i, (name, state) in enumerate(PACKAGES):
+def setup_rows(img, states=None, packages=PACKAGES, right=605):
+    for i, (name, state) in enumerate(packages):
         top = 45 + 50 * i
+        if top >= 295:
+            break
         paint_normal(img, pic("icon_select_black"), 20, top + 15)
         label(img, (60, top, 355, top + 50), name, 14, (51, 51, 51))
-        label(img, (435, top, 575, top + 50), (states or {}).get(i, state if states is not None else ""), 12,
-              (51, 51, 51), "right")
-        ImageDraw.Draw(img).line([(20, top + 49), (589, top + 49)], fill=(221, 221, 221, 255))
+        label(img, (right - 170, top, right - 30, top + 50), (states or {}).get(i, state if states is not None else ""),
+              12, (51, 51, 51), "right")
+        ImageDraw.Draw(img).line([(20, top + 49), (right - 16, top + 49)], fill=(221, 221, 221, 255))
 
 
 def setup_page(custom=False, pressed_start=False):
@@ -163,6 +166,17 @@ def setup_page(custom=False, pressed_start=False):
         label(img, (85, 415, 555, 435), "C:\\Program Files\\Kestrane", 14, (51, 51, 51), valign="top")
         fill(img, (565, 405, 605, 445), (63, 172, 229))
         paint_normal(img, pic("icon_dir"), 575, 415)
+    return img
+
+
+def setup_scrolled_page():
+    """Six rows in the 250-pixel list: the scroll bar shows its thumb (209 of 250 pixels)."""
+    img = window()
+    more = PACKAGES + (("Kestrane 术语库", "等待下载"), ("Kestrane 离线词典", "等待下载"))
+    setup_rows(img, {}, more, right=605 - 13)
+    paint_stretch_vert(img, pic("img_VScrollThumbDark"), (592, 45, 13, 209), 3, 3)
+    fill(img, (225, 325, 385, 365), (63, 172, 229))
+    label(img, (225, 325, 385, 365), "开始安装", 14, WHITE, "center")
     return img
 
 
@@ -222,7 +236,7 @@ def sheet():
         big = img.resize((img.size[0] * zoom, img.size[1] * zoom), Image.NEAREST)
         bg = Image.new("RGBA", big.size, (0, 0, 0, 0))
         d = ImageDraw.Draw(bg)
-        under = TITLE if name in ("img_logo", "btn_min", "btn_close") else None
+        under = {"img_logo": TITLE, "btn_min": TITLE, "btn_close": TITLE, "icon_dir": (63, 172, 229)}.get(name)
         for y in range(0, big.size[1], 8):
             for x in range(0, big.size[0], 8):
                 c = under or ((236, 236, 236) if (x // 8 + y // 8) % 2 else (250, 250, 250))
@@ -245,7 +259,7 @@ def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "..", "build", "artwork-preview")
     os.makedirs(folder, exist_ok=True)
     pages = {"prepare": prepare_page(), "setup": setup_page(), "setup-progress": setup_progress_page(),
-             "setup-custom": setup_page(custom=True), "finish": finish_page(),
+             "setup-custom": setup_page(custom=True), "setup-scrolled": setup_scrolled_page(), "finish": finish_page(),
              "finish-failed": finish_page(failed=True)}
     for name, img in pages.items():
         on_desktop(img).save(os.path.join(folder, name + ".png"))

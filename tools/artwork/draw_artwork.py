@@ -109,9 +109,11 @@ def polygon(base, points, fill):
     paste_over(base, shape(w, h, lambda d: d.polygon([(s(x), s(y)) for x, y in points], fill=fill)))
 
 
-def text(base, xy, string, fnt, fill, anchor="la"):
+def text(base, xy, string, fnt, fill, anchor="la", weight=0.0):
+    """Text; weight thickens the strokes by that many pixels (the CJK face has no bold)."""
     w, h = base.size[0] // SS, base.size[1] // SS
-    paste_over(base, shape(w, h, lambda d: d.text((s(xy[0]), s(xy[1])), string, font=fnt, fill=fill, anchor=anchor)))
+    paste_over(base, shape(w, h, lambda d: d.text((s(xy[0]), s(xy[1])), string, font=fnt, fill=fill, anchor=anchor,
+                                                  stroke_width=s(weight / 2), stroke_fill=fill)))
 
 
 def text_width(string, fnt):
@@ -342,7 +344,7 @@ def img_intro():
     shadow(img, lambda d: d.rounded_rectangle(box(40, 62, 84, 100), s(10), fill=255), 5, (0, 4), alpha=60)
     img.alpha_composite(mark, (s(40), s(60)))
     text(img, (96, 96), PRODUCT, font(FONT_BOLD, 38), (255, 255, 255, 255), anchor="ls")
-    text(img, (41, 142), "智能翻译客户端", font(FONT_CJK, 24), (255, 255, 255, 255), anchor="ls")
+    text(img, (41, 142), "智能翻译客户端", font(FONT_CJK, 24), (255, 255, 255, 255), anchor="ls", weight=0.4)
     text(img, (42, 172), "Word · Excel 文档翻译，一键在线安装", font(FONT_CJK, 13.5), (255, 255, 255, 215), anchor="ls")
     rounded(img, 42, 190, 72, 193, 1.5, fill=(255, 255, 255, 170))
     return reduce(img)
@@ -374,7 +376,7 @@ def finish_banner(ok):
         ellipse(img, 63.4, 60, 68.6, 65.2, white)
     title = "安装完成" if ok else "安装未完成"
     sub = ("%s 已成功安装到您的电脑" % PRODUCT) if ok else "部分组件安装失败，请查看下方的错误信息"
-    text(img, (112, 47), title, font(FONT_CJK, 22), TEXT + (255,), anchor="ls")
+    text(img, (112, 47), title, font(FONT_CJK, 22), TEXT + (255,), anchor="ls", weight=0.5)
     text(img, (113, 71), sub, font(FONT_CJK, 13), (118, 124, 132, 255), anchor="ls")
     # hairline separating the banner from the list below
     rounded(img, 0, 99, w, 100, 0, fill=(0, 0, 0, 14))

@@ -1,0 +1,12 @@
+#pragma once
+// 32-bit top-down device-independent bitmaps (blue, green, red, alpha per
+// pixel, premultiplied), the surface everything in the engine draws on.
+#include <windows.h>
+
+// A zero-filled width x height bitmap and its pixels; null (and *bits null)
+// when a size is not positive or creation fails. The caller owns the bitmap.
+HBITMAP CreateDib32(int width, int height, BYTE** bits);
+
+// Pixels of the 32-bit DIB section currently selected in dc, with its size;
+// null when there is none.
+BYTE* GetDcDib32(HDC dc, int* width, int* height);

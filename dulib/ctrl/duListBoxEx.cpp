@@ -87,11 +87,20 @@ void duListBoxEx::UpdateRange(duScroll* bar) {
 void duListBoxEx::Resize(const RECT* parentRect) {
     duPlugin::Resize(parentRect);
     duScroll* bar = GetScrollBar();
-    if (!bar) return;
-    UpdateRange(bar);
     RECT r;
     GetRect(&r);
     int width = r.right - r.left;
+    if (!bar) {
+        // Stacked rows are placed by plain offsets, so they take the list's
+        // width here too; otherwise they would keep the template's width.
+        for (duPlugin* c = GetFirstChild(); c; c = c->GetNextSibling()) {
+            if (c->GetHorzAnchor() != 3) continue;
+            c->SetPosWidth(width);
+            c->Resize(nullptr);
+        }
+        return;
+    }
+    UpdateRange(bar);
     if (bar->IsVisible()) {
         RECT b;
         bar->GetRect(&b);

@@ -249,3 +249,40 @@ TEST_F(ListBoxExTest, RowsPaintWithTheirStates) {
     win_->Paint();
     EXPECT_EQ(win_->Pixel(15, 70) & 0xFFFFFF, 0xFFFFFFu);
 }
+
+TEST_F(ListBoxExTest, ListWithoutBarStacksFullWidthRows) {
+    auto* plain = win_->As<duListBoxEx>(L"Plain");
+    ASSERT_NE(plain, nullptr);
+    duPlugin* templ = win_->Get(L"PlainRow_");
+    duPlugin* a = ClonePlugin(templ, plain, plain->GetLastChild(), 1);
+    duPlugin* b = ClonePlugin(templ, plain, a, 2);
+    ASSERT_TRUE(a && b);
+    SetPluginVisible(a, TRUE);
+    SetPluginVisible(b, TRUE);
+    EXPECT_EQ(RectOf(a).top, 10);
+    EXPECT_EQ(RectOf(b).top, 40);
+    EXPECT_EQ(RectOf(b).left, 320);
+    EXPECT_EQ(RectOf(b).right, 390);
+    win_->Click(350, 50);
+    EXPECT_EQ(plain->GetSelectedItem(), b);
+}
+
+TEST_F(ListBoxExTest, BarSettersIgnoreNegativeValues) {
+    bar_->SetMaxPos(1000);
+    bar_->SetPage(100);
+    bar_->SetStep(7);
+    bar_->SetArrowHeight(12);
+    bar_->SetMaxPos(-1);
+    bar_->SetPage(-1);
+    bar_->SetStep(-1);
+    bar_->SetArrowHeight(-1);
+    bar_->SetScrollPos(-5);
+    EXPECT_EQ(bar_->GetMaxPos(), 1000);
+    EXPECT_EQ(bar_->GetPage(), 100);
+    EXPECT_EQ(bar_->GetStep(), 7);
+    EXPECT_EQ(bar_->GetArrowHeight(), 12);
+    EXPECT_EQ(bar_->GetScrollPos(), 0);
+    RECT first = bar_->GetPartRects().first;
+    EXPECT_EQ(first.bottom - first.top, 12);
+    EXPECT_STREQ(bar_->GetThumbStyle(), L"Thumb");
+}

@@ -42,6 +42,9 @@ inline std::string ListEditTestSkin() {
     <static name="RowName_" style="RowText" left="20" right="10" horzanchor="2" vertanchor="2"/>
    </layout>
   </listboxex>
+  <listboxex name="Plain" style="ListBack" left="320" top="10" width="70" height="100">
+   <layout name="PlainRow_" visible="false" height="30" horzanchor="2"/>
+  </listboxex>
   <edit name="Edit" style="EditBack" left="10" top="275" width="300" height="30" leftborder="6" rightborder="6" topborder="6" font="default_14" textcolor="RGB(51,51,51)" selectcolor="RGB(63,172,229)" tiptext="请选择安装目录" tiptextcolor="RGB(200,0,0)"/>
   <edit name="Pwd" style="EditBack" left="10" top="315" width="300" height="30" leftborder="6" topborder="6" font="default_14" password="true"/>
  </duwindow>

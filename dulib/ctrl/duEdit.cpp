@@ -452,10 +452,20 @@ void duEdit::OnSetFocus(duPlugin*) {
     }
 }
 
-void duEdit::OnKillFocus(duPlugin*) {
+void duEdit::OnKillFocus(duPlugin*) { DropCaret(); }
+
+void duEdit::DropCaret() {
+    if (!focused_) return;
     focused_ = false;
     if (WindowHost* host = GetHost()) host->DestroyCaret();
 }
+
+void duEdit::SetFocus(BOOL focus) {
+    if (!focus) DropCaret();
+    duPlugin::SetFocus(focus);
+}
+
+duEdit::~duEdit() { DropCaret(); }
 
 void duEdit::OnKeyDown(UINT key, UINT, UINT) {
     if (KeyDown(VK_MENU)) return;

@@ -18,6 +18,9 @@ public:
     int GetTextLength() override { return model_.Length(); }
     const wchar_t* GetText() override { return model_.Text().c_str(); }
     void SetText(const wchar_t* text) override;
+    // Losing the focus flag without a focus event (the edit was hidden) also
+    // takes the caret down.
+    void SetFocus(BOOL focus) override;
     void Resize(const RECT* parentRect) override;
     void OnMouseLDown(int x, int y) override;
     void OnMouseLUp(int x, int y) override;
@@ -81,8 +84,12 @@ public:
     UINT GetTimerId() const { return timerId_; }
     bool IsModified() const { return model_.Modified(); }
 
+protected:
+    ~duEdit() override;
+
 private:
     HFONT Font();
+    void DropCaret();
     void UpdateMetrics();
     void ComputeTextLine();
     // Cumulative widths of the shown text at every display index.

@@ -124,6 +124,7 @@ TEST_F(EditTest, PasswordNeverReachesTheClipboard) {
     win_->Send(WM_CUT);
     EXPECT_EQ(GetTestClipboard(), L"SENTINEL");
     EXPECT_EQ(Text(pwd_), L"secret");
+    EXPECT_EQ(Text(edit_), L"") << "only the focused edit takes characters";
     duEditMenuState menu = pwd_->GetMenuState();
     EXPECT_FALSE(menu.copy);
     EXPECT_FALSE(menu.cut);
@@ -296,9 +297,22 @@ TEST_F(EditTest, CaretFollowsTypingAndTheViewScrolls) {
     edit_->GetRect(&r);
     EXPECT_LE(caret.x, r.left + line.right);
     EXPECT_GE(caret.x, r.left + line.left);
+    POINT system{};
+    ASSERT_TRUE(GetCaretPos(&system));
+    EXPECT_EQ(system.x, caret.x);
+    EXPECT_EQ(system.y, caret.y);
     win_->Key(VK_HOME);
     EXPECT_EQ(edit_->GetFirstVisible(), 0);
     EXPECT_EQ(edit_->CharFromPos(r.left + line.left), 0);
+    ASSERT_TRUE(GetCaretPos(&system));
+    EXPECT_EQ(system.x, r.left + line.left);
+
+    // Hidden while focused: the focus and the caret go.
+    SetPluginVisible(edit_, FALSE);
+    EXPECT_EQ(win_->Host()->GetFocusPlugin(), nullptr);
+    EXPECT_FALSE(edit_->IsFocus());
+    win_->Type(L"z");
+    EXPECT_EQ(Text(edit_), kPath);
 }
 
 TEST(EditOnLayeredWindow, TextKeepsItsAlpha) {

@@ -286,3 +286,49 @@ TEST_F(ListBoxExTest, BarSettersIgnoreNegativeValues) {
     EXPECT_EQ(first.bottom - first.top, 12);
     EXPECT_STREQ(bar_->GetThumbStyle(), L"Thumb");
 }
+
+TEST_F(ListBoxExTest, HorizontalBarArrowsRepeatAndTheWheelNotifies) {
+    auto* hbar = win_->As<duScroll>(L"HBar");
+    ASSERT_NE(hbar, nullptr);
+    EXPECT_FALSE(hbar->IsVert());
+    const duScrollRects& parts = hbar->GetPartRects();
+    EXPECT_EQ(parts.first.right, 12);
+    EXPECT_EQ(parts.second.left, 58);
+    EXPECT_EQ(parts.thumb.left, 12);
+    EXPECT_EQ(parts.thumb.right, 12 + 10);  // ceil(20/100 * 46) = 10
+
+    win_->Move(384, 126);
+    EXPECT_EQ(hbar->GetPartState(SB_PART_SECOND), STATE_OVER);
+    win_->Down(384, 126);
+    EXPECT_EQ(hbar->GetScrollPos(), 5);
+    EXPECT_EQ(hbar->GetPartState(SB_PART_SECOND), STATE_PRESS);
+    win_->Paint();
+    EXPECT_EQ(win_->Pixel(384, 126) & 0xFFFFFF, 0x787878u);
+    win_->Timer(hbar->GetTimerId());
+    win_->Timer(hbar->GetTimerId());
+    EXPECT_EQ(hbar->GetScrollPos(), 15);
+    win_->Up(384, 126);
+    EXPECT_EQ(hbar->GetPartState(SB_PART_SECOND), STATE_OVER);
+    win_->Timer(hbar->GetTimerId());
+    EXPECT_EQ(hbar->GetScrollPos(), 15);
+    EXPECT_TRUE(win_->NotesWithCode(29).empty());
+
+    // The bar holds the focus after the click, so the wheel reaches it.
+    win_->Wheel(-240, 384, 126);
+    EXPECT_EQ(hbar->GetScrollPos(), 25);
+    std::vector<SeenNotify> h = win_->NotesWithCode(29);
+    ASSERT_EQ(h.size(), 1u);
+    EXPECT_EQ(h[0].param1, 7);
+    EXPECT_EQ(h[0].param2, 25);
+
+    win_->Move(326, 126);
+    EXPECT_EQ(hbar->GetPartState(SB_PART_SECOND), STATE_NORMAL);
+    EXPECT_EQ(hbar->GetPartState(SB_PART_FIRST), STATE_OVER);
+    win_->Down(326, 126);
+    EXPECT_EQ(hbar->GetScrollPos(), 20);
+    win_->Up(326, 126);
+    win_->Move(390, 350);  // away: every part back to normal
+    EXPECT_EQ(hbar->GetPartState(SB_PART_FIRST), STATE_NORMAL);
+    win_->Paint();
+    EXPECT_EQ(win_->Pixel(326, 126) & 0xFFFFFF, 0xC8C8C8u);
+}

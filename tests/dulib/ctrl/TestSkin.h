@@ -27,6 +27,11 @@ inline std::string ListEditTestSkin() {
    <rect fillcolor="RGB(110,115,120)" bfill="true" state="over"/>
    <rect fillcolor="RGB(80,85,90)" bfill="true" state="press"/>
   </style>
+  <style name="Arrow">
+   <rect fillcolor="RGB(200,200,200)" bfill="true" state="normal"/>
+   <rect fillcolor="RGB(170,170,170)" bfill="true" state="over"/>
+   <rect fillcolor="RGB(120,120,120)" bfill="true" state="press"/>
+  </style>
   <style name="EditBack">
    <rect fillcolor="RGB(255,255,255)" bfill="true" bordercolor="RGB(200,200,200)" bborder="true" borderwidth="1" state="normal"/>
    <rect fillcolor="RGB(255,255,255)" bfill="true" bordercolor="RGB(63,172,229)" bborder="true" borderwidth="1" state="over"/>
@@ -45,6 +50,7 @@ inline std::string ListEditTestSkin() {
   <listboxex name="Plain" style="ListBack" left="320" top="10" width="70" height="100">
    <layout name="PlainRow_" visible="false" height="30" horzanchor="2"/>
   </listboxex>
+  <scrollbar name="HBar" left="320" top="120" width="70" height="12" arrowheight="12" maxpos="100" page="20" step="5" upstyle="Arrow" downstyle="Arrow" thumbstyle="Thumb"/>
   <edit name="Edit" style="EditBack" left="10" top="275" width="300" height="30" leftborder="6" rightborder="6" topborder="6" font="default_14" textcolor="RGB(51,51,51)" selectcolor="RGB(63,172,229)" tiptext="请选择安装目录" tiptextcolor="RGB(200,0,0)"/>
   <edit name="Pwd" style="EditBack" left="10" top="315" width="300" height="30" leftborder="6" topborder="6" font="default_14" password="true"/>
  </duwindow>

@@ -112,17 +112,13 @@ std::string Utf16File(const std::wstring& text, bool withMark) {
 }
 
 std::wstring OutputFolder() {
-    wchar_t buffer[MAX_PATH] = {};
-    DWORD n = ::GetEnvironmentVariableW(L"KESTRANE_BUILD_DIR", buffer, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) {
-        std::wstring unixPath = buffer;
-        if (!unixPath.empty() && unixPath[0] == L'/') {
-            for (wchar_t& c : unixPath)
-                if (c == L'/') c = L'\\';
-            return L"Z:" + unixPath + L"\\";
-        }
-        return unixPath + L"\\";
-    }
-    ::GetTempPathW(MAX_PATH, buffer);
-    return buffer;
+    // The build folder: the test program lives in <build>\tests\dulib\res.
+    wchar_t module[MAX_PATH] = {};
+    DWORD n = ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring path(module, n);
+    size_t tests = path.rfind(L"\\tests\\");
+    if (n > 0 && n < MAX_PATH && tests != std::wstring::npos) return path.substr(0, tests + 1);
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    return temp;
 }

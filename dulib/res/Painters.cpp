@@ -65,10 +65,21 @@ bool PaintTile(HDC dc, const RECT& dest, duImage* image, const RECT& source, int
     Box d(dest), s(source);
     if (!Usable(dc, image, d, s)) return false;
     int columns = d.w / s.w + 1, rows = d.h / s.h + 1;
-    for (int j = 0; j < rows; ++j) {
+    // Only the tiles that meet the clip box are blitted: the same picture, and
+    // a huge destination cannot turn into billions of calls.
+    int firstColumn = 0, lastColumn = columns - 1, firstRow = 0, lastRow = rows - 1;
+    RECT clip;
+    if (::GetClipBox(dc, &clip) != ERROR) {
+        auto clampIndex = [](long long v, int high) { return static_cast<int>(std::clamp<long long>(v, 0, high)); };
+        firstColumn = clampIndex((static_cast<long long>(clip.left) - d.x) / s.w, columns - 1);
+        lastColumn = clampIndex((static_cast<long long>(clip.right) - d.x) / s.w, columns - 1);
+        firstRow = clampIndex((static_cast<long long>(clip.top) - d.y) / s.h, rows - 1);
+        lastRow = clampIndex((static_cast<long long>(clip.bottom) - d.y) / s.h, rows - 1);
+    }
+    for (int j = firstRow; j <= lastRow; ++j) {
         int top = d.y + j * s.h;
         int bottom = std::min(d.y + (j + 1) * s.h, d.y + d.h);
-        for (int i = 0; i < columns; ++i) {
+        for (int i = firstColumn; i <= lastColumn; ++i) {
             int left = d.x + i * s.w;
             int right = std::min(d.x + (i + 1) * s.w, d.x + d.w);
             int w = right - left, h = bottom - top;

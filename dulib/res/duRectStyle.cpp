@@ -34,7 +34,7 @@ void duRectStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha) {
     if (!dc || !rect || (!fill_ && !border_)) return;
     RECT r = PlaceIn(*rect);
     int width = r.right - r.left, height = r.bottom - r.top;
-    DcGraphics graphics(dc);
+    DcGraphics graphics(dc, RECT{r.left - 1, r.top - 1, r.right + 1, r.bottom + 1});
     if (!graphics) return;
     if (fill_) {
         GpBrushOwner brush;

@@ -43,6 +43,16 @@ long long PartialBodyOffset(HINTERNET request, long long fallback) {
     return fallback;
 }
 
+// The announced body length; -1 when the response carries none (chunked).
+long long AnnouncedLength(HINTERNET request) {
+    DWORD length = 0;
+    DWORD size = sizeof(length);
+    if (!::WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                               WINHTTP_HEADER_NAME_BY_INDEX, &length, &size, WINHTTP_NO_HEADER_INDEX))
+        return -1;
+    return length;
+}
+
 bool StopRequested(const std::atomic<int>* stopFlag) {
     return stopFlag && stopFlag->load() == STOP_REQUESTED;
 }
@@ -53,16 +63,24 @@ int StreamBody(HINTERNET request, HANDLE file, unsigned chunkSize, long long ski
                ProgressCallback callback, std::atomic<int>* stopFlag, void* context) {
     ChunkBuffer buffer(chunkSize ? static_cast<char*>(std::malloc(chunkSize)) : nullptr);
     if (!buffer) return ERR_BUFFER_TOO_SMALL;
+    // A connection closed early can look like the end of the body; the
+    // announced length tells a cut body from a whole one.
+    const long long announced = AnnouncedLength(request);
+    long long received = 0;
     for (;;) {
         if (StopRequested(stopFlag)) return ERR_STOPPED;
         if (limit == 0) return 0;
         DWORD ready = 0;
         if (!::WinHttpQueryDataAvailable(request, &ready)) return LastError();
-        if (ready == 0) return skip > 0 ? ERR_HTTP_STATUS : 0;  // a body shorter than the skipped part is not the file
+        if (ready == 0) {
+            if (announced >= 0 && received < announced) return ERROR_WINHTTP_CONNECTION_ERROR;
+            return skip > 0 ? ERR_HTTP_STATUS : 0;  // a body shorter than the skipped part is not the file
+        }
         DWORD wanted = ready < chunkSize ? ready : chunkSize;
         DWORD read = 0;
         if (!::WinHttpReadData(request, buffer.get(), wanted, &read)) return LastError();
         if (read == 0) return ERR_BUFFER_TOO_SMALL;
+        received += read;
 
         const char* data = buffer.get();
         long long usable = read;

@@ -208,3 +208,18 @@ TEST_F(Download, CutRangeDownloadDeletesItsTemporaryFile) {
     EXPECT_EQ("old", ReadAll(dest));
     EXPECT_EQ(before, TemporaryFileCount());
 }
+
+TEST_F(Download, AStalledServerTimesOutWellBeforeItAnswers) {
+    // The service would answer after 25 s; the 10 s receive timeout ends the
+    // wait first (WinHTTP's own default of 30 s would not).
+    ASSERT_TRUE(local_service::SetFault("stall", "25"));
+    std::vector<FormField> fields;
+    fields.push_back(MakeLiteralField("type", "setup_online"));
+    char buffer[256];
+    unsigned size = sizeof(buffer);
+    const ULONGLONG started = ::GetTickCount64();
+    const int rc = CWinHttpHandler(local_service::BaseUrl()).PostForm(L"/api/statistics", fields, buffer, size);
+    // Windows names it ERROR_WINHTTP_TIMEOUT; this stack passes the socket's code up.
+    EXPECT_TRUE(rc == ERROR_WINHTTP_TIMEOUT || rc == WSAETIMEDOUT) << rc;
+    EXPECT_LT(::GetTickCount64() - started, 20000u);
+}

@@ -223,3 +223,13 @@ TEST_F(Download, AStalledServerTimesOutWellBeforeItAnswers) {
     EXPECT_TRUE(rc == ERROR_WINHTTP_TIMEOUT || rc == WSAETIMEDOUT) << rc;
     EXPECT_LT(::GetTickCount64() - started, 20000u);
 }
+
+TEST_F(Download, ABodyThatStallsFailsAfterTheReceiveTimeoutKeepingWhatArrived) {
+    ASSERT_TRUE(local_service::SetFault("stall_after", "24576"));
+    const std::wstring dest = dir_.File(L"p.exe");
+    const ULONGLONG started = ::GetTickCount64();
+    const int rc = Handler().DownloadResume(dest, 0, 0, 8192, nullptr, &running_, nullptr);
+    EXPECT_TRUE(rc == ERROR_WINHTTP_TIMEOUT || rc == WSAETIMEDOUT) << rc;
+    EXPECT_LT(::GetTickCount64() - started, 20000u);
+    EXPECT_EQ(package_.substr(0, 24576), ReadAll(dest));
+}

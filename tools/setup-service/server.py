@@ -326,9 +326,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         drop = svc.fault("drop_after")
         count = min(length, int(drop)) if drop else length
+        stall_at = svc.fault("stall_after")
         self.wfile.flush()
         with open(path, "rb") as f:
-            if count > 0:
+            if stall_at and int(stall_at) < count:
+                head = int(stall_at)
+                if head > 0:
+                    self.connection.sendfile(f, first, head)
+                svc.wake.wait(float(svc.fault("stall_seconds") or 30))
+                try:
+                    self.connection.sendfile(f, first + head, count - head)
+                except OSError:
+                    return
+            elif count > 0:
                 self.connection.sendfile(f, first, count)
         if drop and count < length:
             self.close_connection = True

@@ -186,7 +186,8 @@ int CWinHttpHandler::DownloadToTemporary(const std::wstring& destination, int st
     }
 
     const std::wstring temporary = TempPath() + NewGuidText() + L".orchidTmp";
-    KernelHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // CREATE_NEW: a name clash (no GUID to be had) fails rather than clobbering.
+    KernelHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return LastError();
 

@@ -1,3 +1,5 @@
+// The request set-up every operation shares: split the URL, open session,
+// connection and request with the fixed user agent and timeouts.
 #include "net/HttpExchange.h"
 
 #include "net/WinHttpHandler.h"

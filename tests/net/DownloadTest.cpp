@@ -233,3 +233,40 @@ TEST_F(Download, ABodyThatStallsFailsAfterTheReceiveTimeoutKeepingWhatArrived) {
     EXPECT_LT(::GetTickCount64() - started, 20000u);
     EXPECT_EQ(package_.substr(0, 24576), ReadAll(dest));
 }
+
+namespace {
+// Collects the names of the temporary files present while a chunk is reported.
+void NoteTemporaryNames(int, void* context) {
+    auto* names = static_cast<std::vector<std::wstring>*>(context);
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((TempPath() + L"*.orchidTmp").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do names->push_back(data.cFileName);
+    while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+}
+
+bool IsGuidName(const std::wstring& name) {
+    const std::wstring suffix = L".orchidTmp";
+    if (name.size() != 36 + suffix.size() || name.compare(36, suffix.size(), suffix) != 0) return false;
+    for (size_t i = 0; i < 36; ++i) {
+        wchar_t c = name[i];
+        bool hyphen = i == 8 || i == 13 || i == 18 || i == 23;
+        if (hyphen ? c != L'-' : !((c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F'))) return false;
+    }
+    return true;
+}
+}  // namespace
+
+TEST_F(Download, RangeToFileWritesIntoAGuidNamedTemporaryFile) {
+    std::vector<std::wstring> seen;
+    const int before = TemporaryFileCount();
+    ASSERT_EQ(0, Handler().DownloadRangeToFile(dir_.File(L"p.exe"), 0, 0, 65536, NoteTemporaryNames, &running_,
+                                               &seen));
+    ASSERT_FALSE(seen.empty());
+    bool found = false;
+    for (const std::wstring& name : seen) found = found || IsGuidName(name);
+    EXPECT_TRUE(found);
+    EXPECT_EQ(before, TemporaryFileCount());
+    EXPECT_EQ(package_, ReadAll(dir_.File(L"p.exe")));
+}

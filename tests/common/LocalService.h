@@ -8,7 +8,10 @@
 //   kestrane_add_test(service_tests SOURCES ... LIBS service ws2_32)
 //   kestrane_require_setup_service(service_tests)
 //
-// The service writes its port to $KESTRANE_BUILD_DIR/setup-service/port.
+// kestrane_require_setup_service also puts the test under the resource lock
+// "kestrane_setup_service", so tests that switch faults never overlap (even
+// with ctest -j). The service writes its port to
+// $KESTRANE_BUILD_DIR/setup-service/port; its log is service.log beside it.
 // Faults and recorded requests are switched and read through its control
 // endpoint "/control/..."; every test should call ResetFaults() first (faults
 // stay on until reset). Requests to /control are never recorded.

@@ -1,0 +1,204 @@
+// The three file operations: stream the base URL's body to disk in chunks.
+#include "net/HttpExchange.h"
+#include "net/WinHttpHandler.h"
+
+#include "support/Handles.h"
+#include "support/TempNames.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+int LastError() { return static_cast<int>(::GetLastError()); }
+
+struct FreeDeleter {
+    void operator()(char* p) const { std::free(p); }
+};
+using ChunkBuffer = std::unique_ptr<char, FreeDeleter>;
+
+// Asks for bytes start..end (end <= 0: to the end), sends and receives.
+int SendRangeRequest(HINTERNET request, int start, int end) {
+    if (start > 0) {
+        wchar_t range[260] = {};
+        if (end > 0)
+            _snwprintf_s(range, 260, _TRUNCATE, L"Range:bytes=%d-%d", start, end);
+        else
+            _snwprintf_s(range, 260, _TRUNCATE, L"Range:bytes=%d-", start);
+        ::WinHttpAddRequestHeaders(request, range, static_cast<DWORD>(-1),
+                                   WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
+    }
+    if (!::WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
+        return LastError();
+    if (!::WinHttpReceiveResponse(request, nullptr)) return LastError();
+    return 0;
+}
+
+// The first byte of a 206 body, from "bytes <first>-<last>/<total>"; fallback
+// when the header is missing or unreadable.
+long long PartialBodyOffset(HINTERNET request, long long fallback) {
+    std::wstring range = ResponseHeader(request, WINHTTP_QUERY_CONTENT_RANGE);
+    long long first = 0;
+    if (std::swscanf(range.c_str(), L"bytes %lld-", &first) == 1 && first >= 0) return first;
+    return fallback;
+}
+
+// The announced body length; -1 when the response carries none (chunked).
+long long AnnouncedLength(HINTERNET request) {
+    DWORD length = 0;
+    DWORD size = sizeof(length);
+    if (!::WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                               WINHTTP_HEADER_NAME_BY_INDEX, &length, &size, WINHTTP_NO_HEADER_INDEX))
+        return -1;
+    return length;
+}
+
+bool StopRequested(const std::atomic<int>* stopFlag) {
+    return stopFlag && stopFlag->load() == STOP_REQUESTED;
+}
+
+// Writes the usable part of a chunk: the first skip bytes are dropped and at
+// most limit bytes (-1: all) are kept. Reports what it wrote.
+int WriteChunk(HANDLE file, const char* data, long long length, long long& skip, long long& limit,
+               ProgressCallback callback, void* context) {
+    if (skip > 0) {
+        long long dropped = skip < length ? skip : length;
+        skip -= dropped;
+        data += dropped;
+        length -= dropped;
+    }
+    if (limit >= 0 && length > limit) length = limit;
+    if (length <= 0) return 0;
+    DWORD written = 0;
+    if (!::WriteFile(file, data, static_cast<DWORD>(length), &written, nullptr)) return LastError();
+    if (limit > 0) limit -= written;
+    if (callback) callback(static_cast<int>(written), context);
+    return 0;
+}
+
+// Streams the body to file, one chunk of up to chunkSize bytes at a time.
+// WinHTTP hands out a few KiB per read, so each chunk is filled by as many
+// reads as it takes: files are written and progress reported per chunk, not
+// per read. Bytes read before a failure are written before it is returned.
+int StreamBody(HINTERNET request, HANDLE file, unsigned chunkSize, long long skip, long long limit,
+               ProgressCallback callback, std::atomic<int>* stopFlag, void* context) {
+    ChunkBuffer buffer(chunkSize ? static_cast<char*>(std::malloc(chunkSize)) : nullptr);
+    if (!buffer) return ERR_BUFFER_TOO_SMALL;
+    // A connection closed early can look like the end of the body; the
+    // announced length tells a cut body from a whole one.
+    const long long announced = AnnouncedLength(request);
+    long long received = 0;
+    for (;;) {
+        if (StopRequested(stopFlag)) return ERR_STOPPED;
+        if (limit == 0) return 0;
+        DWORD filled = 0;
+        bool ended = false;
+        int failure = 0;
+        while (filled < chunkSize) {
+            DWORD ready = 0;
+            if (!::WinHttpQueryDataAvailable(request, &ready)) {
+                failure = LastError();
+                break;
+            }
+            if (ready == 0) {
+                ended = true;
+                break;
+            }
+            DWORD room = chunkSize - filled;
+            DWORD read = 0;
+            if (!::WinHttpReadData(request, buffer.get() + filled, ready < room ? ready : room, &read)) {
+                failure = LastError();
+                break;
+            }
+            if (read == 0) {
+                failure = ERR_BUFFER_TOO_SMALL;
+                break;
+            }
+            filled += read;
+            received += read;
+        }
+        if (int rc = WriteChunk(file, buffer.get(), filled, skip, limit, callback, context)) return rc;
+        if (failure) return failure;
+        if (ended) {
+            if (announced >= 0 && received < announced) return ERROR_WINHTTP_CONNECTION_ERROR;
+            return skip > 0 ? ERR_HTTP_STATUS : 0;  // a body shorter than the skipped part is not the file
+        }
+    }
+}
+}  // namespace
+
+int CWinHttpHandler::DownloadResume(const std::wstring& destination, int start, int end, unsigned chunkSize,
+                                    ProgressCallback callback, std::atomic<int>* stopFlag, void* context) {
+    HttpExchange exchange;
+    if (int rc = OpenRequest(baseUrl_, L"GET", true, exchange)) return rc;
+    HINTERNET request = exchange.request.get();
+    if (int rc = SendRangeRequest(request, start, end)) return rc;
+
+    // Write what the server actually sent where it belongs: a 206 at its own
+    // offset, a whole body (Range ignored) from the first byte; an error page
+    // never reaches the file.
+    const unsigned status = ResponseStatus(request);
+    if (!IsSuccessStatus(status)) return ERR_HTTP_STATUS;
+    const bool partial = status == 206;
+    const long long offset = partial ? PartialBodyOffset(request, start > 0 ? start : 0) : 0;
+    // A body that runs to the end of the file leaves no stale tail behind it.
+    const bool bodyEndsFile = !partial || end <= 0;
+
+    KernelHandle file(::CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return LastError();
+    LARGE_INTEGER position{};
+    position.QuadPart = offset;
+    if (!::SetFilePointerEx(file.get(), position, nullptr, FILE_BEGIN)) return LastError();
+
+    if (int rc = StreamBody(request, file.get(), chunkSize, 0, -1, callback, stopFlag, context)) return rc;
+    if (bodyEndsFile && !::SetEndOfFile(file.get())) return LastError();
+    file.reset();
+    // The closing call passes 0 so that an adding callback counts every byte once.
+    if (callback) callback(0, context);
+    return 0;
+}
+
+int CWinHttpHandler::DownloadRangeToFile(const std::wstring& destination, int start, int end, unsigned chunkSize,
+                                         ProgressCallback callback, std::atomic<int>* stopFlag, void* context) {
+    return DownloadToTemporary(destination, start, end, chunkSize, callback, stopFlag, context);
+}
+
+int CWinHttpHandler::DownloadToFile(const std::wstring& destination) {
+    return DownloadToTemporary(destination, 0, 0, 0x10000, nullptr, nullptr, nullptr);
+}
+
+int CWinHttpHandler::DownloadToTemporary(const std::wstring& destination, int start, int end, unsigned chunkSize,
+                                         ProgressCallback callback, std::atomic<int>* stopFlag, void* context) {
+    HttpExchange exchange;
+    if (int rc = OpenRequest(baseUrl_, L"GET", true, exchange)) return rc;
+    HINTERNET request = exchange.request.get();
+    if (int rc = SendRangeRequest(request, start, end)) return rc;
+
+    const unsigned status = ResponseStatus(request);
+    if (!IsSuccessStatus(status)) return ERR_HTTP_STATUS;
+    // A server that ignored Range sent the whole file: keep only the range asked for.
+    long long skip = 0;
+    long long limit = -1;
+    if (start > 0 && status != 206) {
+        skip = start;
+        if (end >= start) limit = static_cast<long long>(end) - start + 1;
+    }
+
+    const std::wstring temporary = TempPath() + NewGuidText() + L".orchidTmp";
+    // CREATE_NEW: a name clash (no GUID to be had) fails rather than clobbering.
+    KernelHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return LastError();
+
+    int rc = StreamBody(request, file.get(), chunkSize, skip, limit, callback, stopFlag, context);
+    file.reset();
+    if (rc) {
+        ::DeleteFileW(temporary.c_str());
+        return rc;
+    }
+    if (!::MoveFileExW(temporary.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        return LastError();
+    if (callback) callback(0, context);
+    return 0;
+}

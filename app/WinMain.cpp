@@ -1,42 +1,47 @@
-#include "support/CodedConversion.h"
+#include "app/AppState.h"
+#include "app/Controls.h"
+#include "app/DailyLog.h"
+#include "app/MainWindow.h"
+#include "app/Resources.h"
+#include "dulib/ctrl/Engine.h"
 #include "support/Log.h"
 
 #include <windows.h>
-#include <shlobj.h>
-#include <ctime>
-#include <string>
 
-namespace {
-
-// <AppData>\Orchid\logs\VIZaroreRirar\[VIZaroreRirar]<date>.log
-std::wstring DailyLogPath() {
-    wchar_t appData[MAX_PATH] = {};
-    if (!::SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, TRUE)) return std::wstring();
-    std::wstring folder = std::wstring(appData) + L"\\Orchid\\";
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    folder += L"logs";
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    wchar_t logFolder[260] = {};
-    _snwprintf_s(logFolder, 260, _TRUNCATE, L"%s\\VIZaroreRirar", folder.c_str());
-    ::CreateDirectoryW(logFolder, nullptr);
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_s(&local, &now);
-    wchar_t date[32] = {};
-    std::wcsftime(date, 32, L"%Y-%m-%d", &local);
-    wchar_t file[260] = {};
-    _snwprintf_s(file, 260, _TRUNCATE, L"%s\\[VIZaroreRirar]%s.log", logFolder, date);
-    return file;
-}
-
-} // namespace
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Only System32 may supply DLLs: the installer runs elevated from folders
     // that anyone can write to.
     ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    std::string logPath = CCodedConversion().WideToAnsi(DailyLogPath());
-    SetProcessLog(OpenLog(logPath.c_str()));
+
+    AppState& app = App();
+    app.uiThreadId = ::GetCurrentThreadId();
+    OpenDailyLog();
     WriteLog(L"在线安装工具启动！", LOG_INFO);
-    return 0;
+
+    InitEngine(instance);
+    app.caption = LoadResText(IDS_CAPTION);
+    app.windowManager = CreateWindowManager(nullptr);
+    if (!app.windowManager) {
+        WriteLog(L"加载皮肤资源文件失败", LOG_ERROR);
+        ::MessageBoxW(nullptr, LoadResText(IDS_SKIN_FAILED).c_str(), app.caption.c_str(), MB_OK);
+        return 0;
+    }
+    if (!RegisterMainWindowClass(instance)) {
+        WriteLog(L"窗口类注册失败", LOG_ERROR);
+        ::MessageBoxW(nullptr, LoadResText(IDS_WINDOW_FAILED).c_str(), app.caption.c_str(), MB_ICONERROR);
+        return 0;
+    }
+    HWND hwnd = CreateMainWindow(instance, app.caption.c_str());
+    ::ShowWindow(hwnd, showCommand);
+    ::UpdateWindow(hwnd);
+
+    MSG msg{};
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    app.windowManager->Destroy();
+    app.windowManager = nullptr;
+    ReleaseEngine();
+    return static_cast<int>(msg.wParam);
 }

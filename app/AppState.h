@@ -1,0 +1,47 @@
+#pragma once
+// The installer's process-wide state: what the pages, the timers and the
+// workers share. Texts and counters that timers read are written only on the
+// window's thread (workers go through RunOnUi).
+#include <windows.h>
+#include <atomic>
+#include <string>
+
+class duPlugin;
+class duWindowManager;
+
+struct AppState {
+    std::wstring caption;
+    HWND mainWindow = nullptr;
+    DWORD uiThreadId = 0;
+    duWindowManager* windowManager = nullptr;
+
+    duPlugin* prepareBar = nullptr;
+    duPlugin* prepareInfo = nullptr;
+    duPlugin* prepareValue = nullptr;
+    duPlugin* setupBar = nullptr;
+    duPlugin* setupInfo = nullptr;
+    duPlugin* setupValue = nullptr;
+
+    std::wstring prepareInfoText;
+    std::wstring setupInfoText;
+    int prepareDots = 0;
+    int setupDots = 0;
+    int lastShownProgress = 0;
+    bool customRowExpanded = false;
+
+    std::wstring productCode;
+    std::wstring windowsName;
+    std::wstring officeName;
+    std::wstring dotNetName;
+    std::wstring resultText;
+    int resultCode = 0;
+    int listRequested = 0;
+    int lastReportedPrepareCode = 0;
+    int lastReportedFinishCode = 0;
+
+    std::atomic<bool> abort{false};
+    int downloadShare = 0;
+    int progressSum = 0;
+};
+
+AppState& App();

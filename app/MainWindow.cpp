@@ -1,0 +1,141 @@
+#include "app/MainWindow.h"
+
+#include "app/AppState.h"
+#include "app/ControlHandlers.h"
+#include "app/Controls.h"
+#include "app/PreparePage.h"
+#include "app/Resources.h"
+#include "dulib/ctrl/Engine.h"
+#include "support/Log.h"
+#include "sysinfo/LocalPaths.h"
+
+namespace {
+
+void SetWindowIcons(HWND hwnd) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    auto load = [instance](int cx, int cy) {
+        return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP_ICON), IMAGE_ICON, cx, cy, 0));
+    };
+    ::SendMessageW(hwnd, WM_SETICON, ICON_BIG,
+                   reinterpret_cast<LPARAM>(load(::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON))));
+    ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL,
+                   reinterpret_cast<LPARAM>(load(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON))));
+}
+
+void ProposeInstallFolder() {
+    std::wstring folder = ReadInstalledPath();
+    if (folder.empty()) folder = DefaultInstallPath();
+    if (duPlugin* field = FindControl(L"SelectDirStatic")) field->SetText(folder.c_str());
+}
+
+void QuitAndClose() { ::PostQuitMessage(0); }
+
+LRESULT OnClose(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    App().mainWindow = hwnd;
+    if (wParam == 1) {
+        QuitAndClose();
+        WriteLog(L"在线安装工具退出！", LOG_INFO);
+        return ::DefWindowProcW(hwnd, WM_CLOSE, wParam, lParam);
+    }
+    duPlugin* finish = FindControl(L"FinishLayout");
+    if (finish && finish->IsVisible()) {
+        QuitAndClose();
+        return ::DefWindowProcW(hwnd, WM_CLOSE, wParam, lParam);
+    }
+    if (::MessageBoxW(hwnd, LoadResText(IDS_CONFIRM_EXIT).c_str(), L"提示", MB_OKCANCEL) == IDOK) {
+        QuitAndClose();
+        return ::DefWindowProcW(hwnd, WM_CLOSE, wParam, lParam);
+    }
+    return 0;
+}
+
+void OnTimer(UINT_PTR id) {
+    AppState& app = App();
+    switch (id) {
+    case IDT_PREPARE_INFO:
+        AnimateInfoLine(app.prepareDots, app.prepareInfoText, app.prepareInfo);
+        break;
+    case IDT_SETUP_INFO:
+        AnimateInfoLine(app.setupDots, app.setupInfoText, app.setupInfo);
+        break;
+    default:
+        break;  // 104 refreshes the package rows once the installation pages exist
+    }
+}
+
+} // namespace
+
+void AnimateInfoLine(int& counter, const std::wstring& base, duPlugin* control) {
+    int dots = counter % 6;
+    counter = dots;
+    SetControlText(control, base + std::wstring(static_cast<size_t>(dots), L'.'));
+    ++counter;
+}
+
+void BindControls() {
+    AppState& app = App();
+    AttachWindow(app.windowManager, app.mainWindow, L"MainWindow");
+    SetWindowIcons(app.mainWindow);
+
+    duPlugin* root = FindControl(L"MainWindow");
+    app.prepareBar = FindControl(L"PrepareProgressBar");
+    app.prepareInfo = FindControl(L"PrepareProgressInfo");
+    app.prepareValue = FindControl(L"PrepareProgressValue");
+    app.setupBar = FindControl(L"SetupProgressBar");
+    app.setupInfo = FindControl(L"SetupProgressInfo");
+    app.setupValue = FindControl(L"SetupProgressValue");
+    if (!root || !app.prepareBar || !app.prepareInfo || !app.prepareValue || !app.setupBar || !app.setupInfo ||
+        !app.setupValue) {
+        WriteLog(L"BindControls 界面元素缺失", LOG_ERROR);
+        ::MessageBoxW(app.mainWindow, LoadResText(IDS_CONTROLS_MISSING).c_str(), app.caption.c_str(), MB_OK);
+        ::PostMessageW(app.mainWindow, WM_CLOSE, 1, 0);
+        return;
+    }
+    root->SetText(LoadResText(IDS_CAPTION).c_str());
+    ProposeInstallFolder();
+    StartPrepare();
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CREATE:
+        App().mainWindow = hwnd;
+        BindControls();
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    case WM_CLOSE:
+        return OnClose(hwnd, wParam, lParam);
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;
+    case WM_DU_NOTIFY: {
+        const auto* record = reinterpret_cast<const NotifyRecord*>(lParam);
+        if (!record) return 0;
+        return DispatchControlNotify(reinterpret_cast<duPlugin*>(wParam), record->code, record->param1,
+                                     record->param2);
+    }
+    default:
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+bool RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP_ICON), IMAGE_ICON,
+                                               ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
+    wc.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP_ICON), IMAGE_ICON,
+                                                 ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kMainWindowClass;
+    return ::RegisterClassExW(&wc) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance, const wchar_t* caption) {
+    return ::CreateWindowExW(0, kMainWindowClass, caption, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
+                             nullptr);
+}

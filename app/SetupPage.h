@@ -1,0 +1,16 @@
+#pragma once
+// The Setup page's own controls: the custom-folder row, the agreement line
+// and the folder button.
+#include <string>
+
+class duPlugin;
+
+void OnCustomSetupToggle(duPlugin* control, int param1, int param2);
+void OnAgreementCheck(duPlugin* control, int param1, int param2);
+void OnAgreementButton(duPlugin* control, int param1, int param2);
+void OnSelectDirButton(duPlugin* control, int param1, int param2);
+
+// Grows (or shrinks back) the window by the 40-pixel folder row.
+void ExpandCustomSetup(bool expand);
+// text without a trailing suffix, when it has one.
+std::wstring RemoveSuffix(const std::wstring& suffix, const std::wstring& text);

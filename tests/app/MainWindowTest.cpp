@@ -1,0 +1,258 @@
+#include "app/AppState.h"
+#include "app/ControlHandlers.h"
+#include "app/Controls.h"
+#include "app/MainWindow.h"
+#include "app/SetupPage.h"
+#include "dulib/ctrl/Engine.h"
+#include "dulib/ctrl/WindowHost.h"
+#include "support/CodedConversion.h"
+#include "support/Log.h"
+#include "tests/common/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct Rgb {
+    int r, g, b;
+};
+
+// The window's last full rendering, read back pixel by pixel.
+Rgb PixelAt(HWND hwnd, int x, int y) {
+    WindowHost* host = WindowHost::FromHwnd(hwnd);
+    if (!host || !host->GetWindowImage()) return {-1, -1, -1};
+    DIBSECTION dib{};
+    ::GetObjectW(host->GetWindowImage(), sizeof dib, &dib);
+    if (x < 0 || y < 0 || x >= dib.dsBm.bmWidth || y >= dib.dsBm.bmHeight) return {-1, -1, -1};
+    const BYTE* p = static_cast<const BYTE*>(dib.dsBm.bmBits) + (static_cast<size_t>(y) * dib.dsBm.bmWidth + x) * 4;
+    return {p[2], p[1], p[0]};
+}
+
+bool Near(Rgb a, Rgb b, int tolerance = 3) {
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
+}
+
+void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        HINSTANCE instance = ::GetModuleHandleW(nullptr);
+        InitEngine(instance);
+        App().uiThreadId = ::GetCurrentThreadId();
+        App().windowManager = CreateWindowManager(nullptr);
+        RegisterMainWindowClass(instance);
+    }
+    static void TearDownTestSuite() {
+        if (App().windowManager) App().windowManager->Destroy();
+        App().windowManager = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_NE(App().windowManager, nullptr);
+        App().lastShownProgress = 0;
+        App().customRowExpanded = false;
+        hwnd_ = CreateMainWindow(::GetModuleHandleW(nullptr), L"在线安装");
+        ASSERT_NE(hwnd_, nullptr);
+        ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+        Pump();
+    }
+    void TearDown() override {
+        if (::IsWindow(hwnd_)) {
+            for (UINT_PTR id : {IDT_PREPARE_INFO, IDT_SETUP_INFO, IDT_ITEM_PROGRESS}) ::KillTimer(hwnd_, id);
+            ::DestroyWindow(hwnd_);
+        }
+        Pump();
+    }
+    void Repaint() {
+        WindowHost* host = WindowHost::FromHwnd(hwnd_);
+        ASSERT_NE(host, nullptr);
+        host->PaintWindow(nullptr);
+    }
+
+    HWND hwnd_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(MainWindow, BindsEveryControlTheFlowNeedsAndProposesAFolder) {
+    for (const wchar_t* name :
+         {L"MainWindow", L"PrepareProgressBar", L"PrepareProgressInfo", L"PrepareProgressValue", L"SetupProgressBar",
+          L"SetupProgressInfo", L"SetupProgressValue", L"PrepareLayout", L"SetupLayout", L"FinishLayout",
+          L"RetryPrepareLayout", L"SetupList", L"SetupItem_", L"FinishList", L"FinishItem_", L"StartSetupBtn",
+          L"AgreementCheckBox", L"AgreementBtn", L"CustomSetupBtn", L"CustomSetupStaticBtn", L"SelectDirStatic",
+          L"SelectDirBtn", L"RunAppCheckBox", L"FinishSetupBtn", L"MainWndClient"})
+        EXPECT_NE(GetPluginByName(hwnd_, name), nullptr) << "missing control";
+    EXPECT_EQ(App().prepareBar, GetPluginByName(hwnd_, L"PrepareProgressBar"));
+    EXPECT_STREQ(GetPluginByName(hwnd_, L"MainWindow")->GetText(), L"在线安装");
+    std::wstring folder = GetPluginByName(hwnd_, L"SelectDirStatic")->GetText();
+    EXPECT_GT(folder.size(), 14u);
+    EXPECT_EQ(folder.substr(folder.size() - 13), L"\\QRN\\Kestrane") << "no startup.ini: the default folder";
+    EXPECT_TRUE(GetPluginByName(hwnd_, L"PrepareLayout")->IsVisible());
+    EXPECT_FALSE(GetPluginByName(hwnd_, L"SetupLayout")->IsVisible());
+    RECT window{};
+    ::GetWindowRect(hwnd_, &window);
+    EXPECT_EQ(window.right - window.left, 610);
+    EXPECT_EQ(window.bottom - window.top, 410);
+}
+
+TEST_F(MainWindow, ProgressNeverMovesBackAndIgnoresValuesAbove100) {
+    AppState& app = App();
+    auto* bar = dynamic_cast<duProgress*>(app.prepareBar);
+    ASSERT_NE(bar, nullptr);
+    SetProgressValue(app.prepareBar, app.prepareValue, 30);
+    EXPECT_EQ(bar->GetPos(), 30);
+    EXPECT_STREQ(app.prepareValue->GetText(), L"30%");
+    for (int stale : {20, 30, 101, 250}) {
+        SetProgressValue(app.prepareBar, app.prepareValue, stale);
+        EXPECT_EQ(bar->GetPos(), 30) << stale;
+        EXPECT_STREQ(app.prepareValue->GetText(), L"30%");
+    }
+    SetProgressValue(nullptr, app.prepareValue, 60);  // a missing control: nothing
+    EXPECT_EQ(app.lastShownProgress, 30);
+    SetProgressValue(app.prepareBar, app.prepareValue, 100);
+    EXPECT_EQ(bar->GetPos(), 100);
+    EXPECT_STREQ(app.prepareValue->GetText(), L"100%");
+}
+
+TEST_F(MainWindow, InfoLineAnimationCyclesThroughZeroToFiveDots) {
+    AppState& app = App();
+    app.prepareInfoText = L"正在检测Office";
+    app.prepareDots = 0;
+    const wchar_t* expected[] = {L"正在检测Office", L"正在检测Office.", L"正在检测Office..", L"正在检测Office...",
+                                 L"正在检测Office....", L"正在检测Office.....", L"正在检测Office"};
+    for (const wchar_t* text : expected) {
+        ::SendMessageW(hwnd_, WM_TIMER, IDT_PREPARE_INFO, 0);
+        EXPECT_STREQ(app.prepareInfo->GetText(), text);
+    }
+    ::SendMessageW(hwnd_, WM_TIMER, 999, 0);  // unknown timers are ignored
+    EXPECT_STREQ(app.prepareInfo->GetText(), L"正在检测Office");
+}
+
+TEST_F(MainWindow, UnknownControlsAndCodesDoNothing) {
+    duPlugin* minimise = GetPluginByName(hwnd_, L"MainWndBtn_Min");
+    ASSERT_NE(minimise, nullptr);
+    NotifyRecord wrongCode{DUM_CKCLICK, 0, 0};
+    EXPECT_EQ(::SendMessageW(hwnd_, WM_DU_NOTIFY, reinterpret_cast<WPARAM>(minimise),
+                             reinterpret_cast<LPARAM>(&wrongCode)),
+              0);
+    EXPECT_FALSE(::IsIconic(hwnd_));
+    NotifyRecord click{DUM_BTNCLICK, 0, 0};
+    duPlugin* unknown = GetPluginByName(hwnd_, L"PrepareProgressInfo");
+    EXPECT_EQ(::SendMessageW(hwnd_, WM_DU_NOTIFY, reinterpret_cast<WPARAM>(unknown), reinterpret_cast<LPARAM>(&click)),
+              0);
+    EXPECT_EQ(DispatchControlNotify(nullptr, DUM_BTNCLICK, 0, 0), 0);
+    EXPECT_TRUE(::IsWindowVisible(hwnd_));
+
+    EXPECT_EQ(::SendMessageW(hwnd_, WM_DU_NOTIFY, reinterpret_cast<WPARAM>(minimise), reinterpret_cast<LPARAM>(&click)),
+              0);
+    EXPECT_TRUE(::IsIconic(hwnd_));
+}
+
+TEST_F(MainWindow, AgreementBoxEnablesTheStartButtonAndTheFolderRowGrowsTheWindow) {
+    auto* agreement = dynamic_cast<duCheckBox*>(GetPluginByName(hwnd_, L"AgreementCheckBox"));
+    duPlugin* start = GetPluginByName(hwnd_, L"StartSetupBtn");
+    ASSERT_TRUE(agreement && start);
+    EXPECT_TRUE(agreement->IsChecked());
+    agreement->SetCheck(FALSE);
+    DispatchControlNotify(agreement, DUM_CKCLICK, 0, 0);
+    EXPECT_TRUE(start->IsDisable());
+    agreement->SetCheck(TRUE);
+    DispatchControlNotify(agreement, DUM_CKCLICK, 1, 0);
+    EXPECT_FALSE(start->IsDisable());
+
+    auto* toggle = dynamic_cast<duCheckBox*>(GetPluginByName(hwnd_, L"CustomSetupStaticBtn"));
+    auto* partner = dynamic_cast<duCheckBox*>(GetPluginByName(hwnd_, L"CustomSetupBtn"));
+    ASSERT_TRUE(toggle && partner);
+    toggle->SetCheck(TRUE);
+    DispatchControlNotify(toggle, DUM_CKCLICK, 1, 0);
+    EXPECT_TRUE(partner->IsChecked());
+    RECT window{};
+    ::GetWindowRect(hwnd_, &window);
+    EXPECT_EQ(window.bottom - window.top, 450);
+    partner->SetCheck(FALSE);
+    DispatchControlNotify(partner, DUM_CKCLICK, 0, 0);
+    EXPECT_FALSE(toggle->IsChecked());
+    ::GetWindowRect(hwnd_, &window);
+    EXPECT_EQ(window.bottom - window.top, 410);
+
+    EXPECT_EQ(RemoveSuffix(L"\\", L"D:\\"), L"D:");
+    EXPECT_EQ(RemoveSuffix(L"\\", L"D:\\Apps"), L"D:\\Apps");
+    EXPECT_EQ(RemoveSuffix(L"\\", L""), L"");
+}
+
+TEST_F(MainWindow, PixelsOfThePreparePage) {
+    Repaint();
+    const Rgb titleBar{56, 60, 66};
+    EXPECT_TRUE(Near(PixelAt(hwnd_, 200, 10), titleBar));
+    // The title text: light pixels in the middle of the dark bar.
+    int light = 0;
+    for (int y = 12; y < 34; ++y)
+        for (int x = 270; x < 340; ++x) {
+            Rgb p = PixelAt(hwnd_, x, y);
+            if (p.r > 200 && p.g > 200 && p.b > 200) ++light;
+        }
+    EXPECT_GT(light, 30) << "title text drawn";
+    // Progress bar at 0: the 4-pixel track only.
+    EXPECT_TRUE(Near(PixelAt(hwnd_, 10, 362), Rgb{72, 144, 182})) << "empty bar";
+    EXPECT_TRUE(Near(PixelAt(hwnd_, 600, 364), Rgb{72, 144, 182}));
+    // The white client under the bar.
+    EXPECT_TRUE(Near(PixelAt(hwnd_, 300, 395), Rgb{255, 255, 255}));
+
+    // The close button's cell changes when the pointer is over it.
+    std::vector<Rgb> normal;
+    for (int x = 566; x < 604; x += 3) normal.push_back(PixelAt(hwnd_, x, 25));
+    ::SendMessageW(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(585, 25));
+    Repaint();
+    int changed = 0;
+    for (int i = 0, x = 566; x < 604; x += 3, ++i)
+        if (!Near(PixelAt(hwnd_, x, 25), normal[static_cast<size_t>(i)], 8)) ++changed;
+    EXPECT_GT(changed, 3) << "hover cell differs from the normal cell";
+
+    SetProgressValue(App().prepareBar, App().prepareValue, 50);
+    Repaint();
+    EXPECT_FALSE(Near(PixelAt(hwnd_, 10, 362), Rgb{72, 144, 182})) << "filled part of the bar";
+    EXPECT_TRUE(Near(PixelAt(hwnd_, 590, 362), Rgb{72, 144, 182})) << "rest of the bar still empty";
+}
+
+TEST_F(MainWindow, CloseWithWParamOneClosesAtOnceAndLogs) {
+    TempDir dir;
+    std::string path = CCodedConversion().WideToAnsi(dir.File(L"close.log"));
+    SetProcessLog(OpenLog(path.c_str()));
+    ::SendMessageW(hwnd_, WM_CLOSE, 1, 0);
+    SetProcessLog(nullptr);
+    EXPECT_FALSE(::IsWindow(hwnd_));
+    MSG quit{};
+    EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    std::string log = ReadAll(path);
+    EXPECT_NE(log.find("[INFORMATION] " + CCodedConversion().WideToAnsi(L"在线安装工具退出！")), std::string::npos)
+        << log;
+}
+
+TEST_F(MainWindow, CloseWhileTheFinishPageShowsDoesNotAsk) {
+    duPlugin* finish = GetPluginByName(hwnd_, L"FinishLayout");
+    ASSERT_NE(finish, nullptr);
+    SetPluginVisible(finish, TRUE);
+    ::SendMessageW(hwnd_, WM_CLOSE, 0, 0);  // a question would block here
+    EXPECT_FALSE(::IsWindow(hwnd_));
+    MSG quit{};
+    EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}

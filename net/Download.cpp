@@ -43,41 +43,85 @@ long long PartialBodyOffset(HINTERNET request, long long fallback) {
     return fallback;
 }
 
+// The announced body length; -1 when the response carries none (chunked).
+long long AnnouncedLength(HINTERNET request) {
+    DWORD length = 0;
+    DWORD size = sizeof(length);
+    if (!::WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                               WINHTTP_HEADER_NAME_BY_INDEX, &length, &size, WINHTTP_NO_HEADER_INDEX))
+        return -1;
+    return length;
+}
+
 bool StopRequested(const std::atomic<int>* stopFlag) {
     return stopFlag && stopFlag->load() == STOP_REQUESTED;
 }
 
-// Streams the body to file in reads of at most chunkSize bytes. The first
-// skip bytes are dropped and at most limit bytes (-1: all) are written.
+// Writes the usable part of a chunk: the first skip bytes are dropped and at
+// most limit bytes (-1: all) are kept. Reports what it wrote.
+int WriteChunk(HANDLE file, const char* data, long long length, long long& skip, long long& limit,
+               ProgressCallback callback, void* context) {
+    if (skip > 0) {
+        long long dropped = skip < length ? skip : length;
+        skip -= dropped;
+        data += dropped;
+        length -= dropped;
+    }
+    if (limit >= 0 && length > limit) length = limit;
+    if (length <= 0) return 0;
+    DWORD written = 0;
+    if (!::WriteFile(file, data, static_cast<DWORD>(length), &written, nullptr)) return LastError();
+    if (limit > 0) limit -= written;
+    if (callback) callback(static_cast<int>(written), context);
+    return 0;
+}
+
+// Streams the body to file, one chunk of up to chunkSize bytes at a time.
+// WinHTTP hands out a few KiB per read, so each chunk is filled by as many
+// reads as it takes: files are written and progress reported per chunk, not
+// per read. Bytes read before a failure are written before it is returned.
 int StreamBody(HINTERNET request, HANDLE file, unsigned chunkSize, long long skip, long long limit,
                ProgressCallback callback, std::atomic<int>* stopFlag, void* context) {
     ChunkBuffer buffer(chunkSize ? static_cast<char*>(std::malloc(chunkSize)) : nullptr);
     if (!buffer) return ERR_BUFFER_TOO_SMALL;
+    // A connection closed early can look like the end of the body; the
+    // announced length tells a cut body from a whole one.
+    const long long announced = AnnouncedLength(request);
+    long long received = 0;
     for (;;) {
         if (StopRequested(stopFlag)) return ERR_STOPPED;
         if (limit == 0) return 0;
-        DWORD ready = 0;
-        if (!::WinHttpQueryDataAvailable(request, &ready)) return LastError();
-        if (ready == 0) return skip > 0 ? ERR_HTTP_STATUS : 0;  // a body shorter than the skipped part is not the file
-        DWORD wanted = ready < chunkSize ? ready : chunkSize;
-        DWORD read = 0;
-        if (!::WinHttpReadData(request, buffer.get(), wanted, &read)) return LastError();
-        if (read == 0) return ERR_BUFFER_TOO_SMALL;
-
-        const char* data = buffer.get();
-        long long usable = read;
-        if (skip > 0) {
-            long long dropped = skip < usable ? skip : usable;
-            skip -= dropped;
-            data += dropped;
-            usable -= dropped;
+        DWORD filled = 0;
+        bool ended = false;
+        int failure = 0;
+        while (filled < chunkSize) {
+            DWORD ready = 0;
+            if (!::WinHttpQueryDataAvailable(request, &ready)) {
+                failure = LastError();
+                break;
+            }
+            if (ready == 0) {
+                ended = true;
+                break;
+            }
+            DWORD room = chunkSize - filled;
+            DWORD read = 0;
+            if (!::WinHttpReadData(request, buffer.get() + filled, ready < room ? ready : room, &read)) {
+                failure = LastError();
+                break;
+            }
+            if (read == 0) {
+                failure = ERR_BUFFER_TOO_SMALL;
+                break;
+            }
+            filled += read;
+            received += read;
         }
-        if (limit >= 0 && usable > limit) usable = limit;
-        if (usable > 0) {
-            DWORD written = 0;
-            if (!::WriteFile(file, data, static_cast<DWORD>(usable), &written, nullptr)) return LastError();
-            if (limit > 0) limit -= written;
-            if (callback) callback(static_cast<int>(written), context);
+        if (int rc = WriteChunk(file, buffer.get(), filled, skip, limit, callback, context)) return rc;
+        if (failure) return failure;
+        if (ended) {
+            if (announced >= 0 && received < announced) return ERROR_WINHTTP_CONNECTION_ERROR;
+            return skip > 0 ? ERR_HTTP_STATUS : 0;  // a body shorter than the skipped part is not the file
         }
     }
 }
@@ -142,7 +186,8 @@ int CWinHttpHandler::DownloadToTemporary(const std::wstring& destination, int st
     }
 
     const std::wstring temporary = TempPath() + NewGuidText() + L".orchidTmp";
-    KernelHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // CREATE_NEW: a name clash (no GUID to be had) fails rather than clobbering.
+    KernelHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return LastError();
 

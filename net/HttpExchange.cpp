@@ -1,3 +1,5 @@
+// The request set-up every operation shares: split the URL, open session,
+// connection and request with the fixed user agent and timeouts.
 #include "net/HttpExchange.h"
 
 #include "net/WinHttpHandler.h"
@@ -43,6 +45,13 @@ int CWinHttpHandler::OpenRequest(const std::wstring& url, const wchar_t* method,
     exchange.request.reset(::WinHttpOpenRequest(exchange.connection.get(), method, object.c_str(), nullptr,
                                                 WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
     if (!exchange.request) return LastError();
+    // Waiting for the response head has a clock of its own (90 s by default
+    // on some stacks); a server that never answers must fail after the same
+    // receive timeout as a stalled body. Where the option is unknown the
+    // receive timeout alone applies, so its outcome is not checked.
+    DWORD headTimeout = static_cast<DWORD>(receiveTimeout_);
+    ::WinHttpSetOption(exchange.request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headTimeout,
+                       sizeof(headTimeout));
     return 0;
 }
 

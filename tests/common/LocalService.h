@@ -13,9 +13,12 @@
 // endpoint "/control/..."; every test should call ResetFaults() first (faults
 // stay on until reset). Requests to /control are never recorded.
 //
-// Faults (SetFault(name, value)); several may be on at once:
+// Faults (SetFault(name, value)); several may be on at once. A reset also
+// ends every stall in progress:
 //   drop_after=N     package files: close the connection after N body bytes
 //   stall=S          any non-control request: wait S seconds before answering
+//   stall_after=N    package files: after N body bytes, wait stall_seconds
+//                    (default 30) before sending the rest
 //   ignore_range=1   package files: answer 200 with the whole file
 //   status=NNN       any non-control request: answer NNN with an HTML error page
 //   json=malformed | oversized (163,839 bytes) | nonobject | refusal

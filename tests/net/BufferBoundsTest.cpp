@@ -1,0 +1,118 @@
+// Response bodies against the caller's buffer, and what a request does with
+// statuses and bodies cut short.
+#include "net/WinHttpHandler.h"
+#include "tests/net/CaptureServer.h"
+
+#include <winhttp.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+constexpr unsigned kCapacity = 4096;
+
+std::string Body(size_t length) {
+    std::string body(length, '\0');
+    for (size_t i = 0; i < length; ++i) body[i] = static_cast<char>('a' + i % 26);
+    return body;
+}
+
+std::vector<FormField> OneField() {
+    std::vector<FormField> fields;
+    fields.push_back(MakeLiteralField("k", "v"));
+    return fields;
+}
+}  // namespace
+
+TEST(BufferBounds, PostFormAndGetAcceptCapacityMinusTwoAndTerminate) {
+    CaptureServer server;
+    CWinHttpHandler handler(server.BaseUrl());
+    const std::string body = Body(kCapacity - 2);
+    server.SetBody(body);
+    std::vector<char> buffer(kCapacity, '#');
+
+    unsigned size = kCapacity;
+    ASSERT_EQ(0, handler.PostForm(L"/p", OneField(), buffer.data(), size));
+    EXPECT_EQ(kCapacity - 2, size);
+    EXPECT_EQ(body, std::string(buffer.data(), size));
+    EXPECT_EQ('\0', buffer[kCapacity - 2]);
+
+    std::fill(buffer.begin(), buffer.end(), '#');
+    size = kCapacity;
+    ASSERT_EQ(0, handler.Get(server.BaseUrl() + L"/g", buffer.data(), size));
+    EXPECT_EQ(kCapacity - 2, size);
+    EXPECT_EQ(body, std::string(buffer.data(), size));
+    EXPECT_EQ('\0', buffer[kCapacity - 2]);
+}
+
+TEST(BufferBounds, PostFormAndGetRefuseCapacityMinusOne) {
+    CaptureServer server;
+    CWinHttpHandler handler(server.BaseUrl());
+    server.SetBody(Body(kCapacity - 1));
+    std::vector<char> buffer(kCapacity);
+
+    unsigned size = kCapacity;
+    EXPECT_EQ(ERR_BUFFER_TOO_SMALL, handler.PostForm(L"/p", OneField(), buffer.data(), size));
+    EXPECT_EQ(kCapacity, size);  // left as passed
+    size = kCapacity;
+    EXPECT_EQ(ERR_BUFFER_TOO_SMALL, handler.Get(server.BaseUrl() + L"/g", buffer.data(), size));
+    EXPECT_EQ(kCapacity, size);
+}
+
+TEST(BufferBounds, PostMultipartAcceptsCapacityMinusOneAndRefusesCapacity) {
+    CaptureServer server;
+    CWinHttpHandler handler(server.BaseUrl());
+    std::vector<char> buffer(kCapacity + 1, '#');
+
+    const std::string fits = Body(kCapacity - 1);
+    server.SetBody(fits);
+    unsigned size = kCapacity;
+    ASSERT_EQ(0, handler.PostMultipart(L"/m", OneField(), buffer.data(), size));
+    EXPECT_EQ(kCapacity - 1, size);
+    EXPECT_EQ(fits, std::string(buffer.data(), size));
+    EXPECT_EQ('#', buffer[kCapacity - 1]);  // no terminator stored
+
+    server.SetBody(Body(kCapacity));
+    size = kCapacity;
+    EXPECT_EQ(ERR_BUFFER_TOO_SMALL, handler.PostMultipart(L"/m", OneField(), buffer.data(), size));
+    EXPECT_EQ(kCapacity, size);
+}
+
+TEST(BufferBounds, StatusIsNotExamined) {
+    CaptureServer server;
+    CWinHttpHandler handler(server.BaseUrl());
+    server.SetBody("<html>gone</html>", 404);
+    char buffer[256];
+    unsigned size = sizeof(buffer);
+    ASSERT_EQ(0, handler.PostForm(L"/p", OneField(), buffer, size));
+    EXPECT_STREQ("<html>gone</html>", buffer);
+    size = sizeof(buffer);
+    server.SetBody("<html>broken</html>", 500);
+    ASSERT_EQ(0, handler.Get(server.BaseUrl() + L"/g", buffer, size));
+    EXPECT_STREQ("<html>broken</html>", buffer);
+}
+
+TEST(BufferBounds, ABodyCutShortEndsPostForm) {
+    CaptureServer server;
+    CWinHttpHandler handler(server.BaseUrl());
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n";
+    server.SetResponse(head + Body(1000), static_cast<long long>(head.size()) + 300);
+    char buffer[2048];
+
+    unsigned size = sizeof(buffer);
+    ASSERT_EQ(0, handler.PostForm(L"/p", OneField(), buffer, size));
+    EXPECT_EQ(300u, size);
+    EXPECT_EQ(Body(300), std::string(buffer, size));
+    EXPECT_EQ('\0', buffer[300]);
+}
+
+TEST(BufferBounds, AnUnreachableServerGivesTheWindowsError) {
+    int port;
+    {
+        CaptureServer closed;  // a port that was just free
+        port = closed.Port();
+    }
+    CWinHttpHandler handler(L"127.0.0.1:" + std::to_wstring(port));
+    char buffer[64];
+    unsigned size = sizeof(buffer);
+    EXPECT_EQ(ERROR_WINHTTP_CANNOT_CONNECT, handler.PostForm(L"/p", OneField(), buffer, size));
+}

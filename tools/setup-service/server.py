@@ -1,0 +1,417 @@
+#!/usr/bin/env python3
+"""Local setup service for tests, the demo and benches.
+
+Listens on 127.0.0.1 on a port chosen at start and writes that port to
+--port-file. Serves:
+  POST /api/setup/install   package list for the reported machine (catalog.json)
+  POST /api/statistics      stores every report in SQLite (fields and raw body)
+  GET  /packages/<file>     package files, with Range/206 and 416
+  /control/...              fault switches and read-back for tests (never recorded)
+
+Package files are built at start from the sample package program with a
+payload appended (see tools/sample-package/main.cpp for the trailer layout).
+Standard library only.
+"""
+import argparse
+import hashlib
+import http.server
+import json
+import os
+import re
+import socket
+import sqlite3
+import struct
+import sys
+import threading
+import time
+import urllib.parse
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TRAILER_MAGIC = b"KSPKG001"
+RESPONSE_LIMIT = 163838  # the largest answer the installer's buffer accepts
+INSTALL_FIELDS = ["setup_name", "setup_type", "win_ver", "office_ver", "netf_ver", "local_ver"]
+STATISTICS_FIELDS = ["ver", "type", "rdtype", "remark", "view_mode"]
+
+
+def build_package(sample, payload):
+    """The sample program followed by its payload trailer."""
+    name = payload.get("file", "payload.txt").encode("utf-8")
+    content = payload.get("text", "").encode("utf-8")
+    exit_code = int(payload.get("exit", 0))
+    trailer = content + name + struct.pack("<IIi", len(content), len(name), exit_code) + TRAILER_MAGIC
+    return sample + trailer
+
+
+def write_big_package(path, sample, mib):
+    """A package of about mib MiB: the sample program and a large random payload."""
+    content_len = mib * 1024 * 1024 - len(sample) - 64
+    name = b"big.bin"
+    digest = hashlib.md5()
+    with open(path, "wb") as out:
+        for part in (sample,):
+            out.write(part)
+            digest.update(part)
+        left = content_len
+        block = os.urandom(1 << 20)
+        while left > 0:
+            piece = block[: min(left, len(block))]
+            out.write(piece)
+            digest.update(piece)
+            left -= len(piece)
+        tail = name + struct.pack("<IIi", content_len, len(name), 0) + TRAILER_MAGIC
+        out.write(tail)
+        digest.update(tail)
+    return digest.hexdigest()
+
+
+def split_form(body, names):
+    """Splits an unencoded form body. Values may hold '&' (nothing is
+    percent-encoded), so a field starts only at '&' followed by a known name."""
+    text = body.decode("utf-8", errors="replace")
+    if not text:
+        return {}
+    pattern = "&(?=(?:" + "|".join(re.escape(n) for n in names) + ")=)" if names else "&"
+    fields = {}
+    for part in re.split(pattern, text):
+        name, sep, value = part.partition("=")
+        fields[name] = value if sep else ""
+    return fields
+
+
+class Recorder:
+    """Wraps the request stream and keeps every byte read from it."""
+
+    def __init__(self, stream):
+        self.stream = stream
+        self.data = bytearray()
+
+    def readline(self, *args):
+        line = self.stream.readline(*args)
+        self.data += line
+        return line
+
+    def read(self, *args):
+        chunk = self.stream.read(*args)
+        self.data += chunk
+        return chunk
+
+    def __getattr__(self, name):
+        return getattr(self.stream, name)
+
+
+class Service:
+    def __init__(self, args):
+        self.args = args
+        self.lock = threading.Lock()
+        self.faults = {}
+        self.install_answer = None
+        self.last_request = b""
+        self.wake = threading.Event()  # set on reset: ends stalls early
+        os.makedirs(args.state_dir, exist_ok=True)
+        self.files_dir = os.path.join(args.state_dir, "packages")
+        os.makedirs(self.files_dir, exist_ok=True)
+        self.db_path = os.path.join(args.state_dir, "statistics.sqlite")
+        with sqlite3.connect(self.db_path) as db:
+            db.execute(
+                "CREATE TABLE IF NOT EXISTS reports (id INTEGER PRIMARY KEY AUTOINCREMENT, received REAL,"
+                " ver TEXT, type TEXT, rdtype TEXT, remark TEXT, view_mode TEXT, fields TEXT, raw BLOB)"
+            )
+        with open(args.catalog, encoding="utf-8") as f:
+            self.catalog = json.load(f)
+        self.files = {}  # file name -> (path, size, md5)
+        self.build_files()
+        for spec in args.fault or []:
+            name, _, value = spec.partition("=")
+            self.faults[name] = value
+
+    def build_files(self):
+        with open(self.args.sample_exe, "rb") as f:
+            sample = f.read()
+        entries = list(self.catalog.get("packages", [])) + list(self.catalog.get("extra_files", []))
+        for entry in entries:
+            data = build_package(sample, entry.get("payload", {}))
+            path = os.path.join(self.files_dir, entry["file"])
+            with open(path, "wb") as out:
+                out.write(data)
+            self.files[entry["file"]] = (path, len(data), hashlib.md5(data).hexdigest())
+        if self.args.big_package_mib:
+            name = "Big_%dMiB.exe" % self.args.big_package_mib
+            path = os.path.join(self.files_dir, name)
+            md5 = write_big_package(path, sample, self.args.big_package_mib)
+            self.files[name] = (path, os.path.getsize(path), md5)
+
+    def fault(self, name):
+        with self.lock:
+            value = self.faults.get(name, "")
+        return None if value in ("", "0") else value
+
+    def package_list(self, fields, base):
+        """The catalog entries whose conditions hold for the reported fields."""
+        result = []
+        for entry in self.catalog.get("packages", []):
+            when = entry.get("when", {})
+            unless = entry.get("unless", {})
+            if not all(re.search(rx, fields.get(k, "")) for k, rx in when.items()):
+                continue
+            if any(re.search(rx, fields.get(k, "")) for k, rx in unless.items()):
+                continue
+            _, size, md5 = self.files[entry["file"]]
+            result.append({
+                "setup_name": entry["setup_name"],
+                "name": entry["name"],
+                "type": str(entry["type"]),
+                "size": str(size),
+                "url": base + "/packages/" + urllib.parse.quote(entry["file"]),
+                "description": entry.get("description", ""),
+                "cmd": entry.get("cmd", ""),
+                "version": entry.get("version", ""),
+                "sort": str(entry.get("sort", "0")),
+                "md5": md5,
+            })
+        return result
+
+    def store_report(self, fields, raw):
+        with self.lock, sqlite3.connect(self.db_path) as db:
+            db.execute(
+                "INSERT INTO reports (received, ver, type, rdtype, remark, view_mode, fields, raw)"
+                " VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+                (time.time(), fields.get("ver"), fields.get("type"), fields.get("rdtype"), fields.get("remark"),
+                 fields.get("view_mode"), json.dumps(fields, ensure_ascii=False), raw),
+            )
+
+    def last_reports(self, count):
+        with self.lock, sqlite3.connect(self.db_path) as db:
+            rows = db.execute("SELECT fields, raw FROM reports ORDER BY id DESC LIMIT ?", (count,)).fetchall()
+        return [{"fields": json.loads(f), "raw": bytes(r).decode("utf-8", errors="replace")} for f, r in reversed(rows)]
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "KestraneLocalService/1.0"
+    service = None  # set in main
+
+    def log_message(self, fmt, *args):
+        sys.stderr.write("%s %s\n" % (time.strftime("%H:%M:%S"), fmt % args))
+
+    def setup(self):
+        super().setup()
+        self.rfile = Recorder(self.rfile)
+
+    def handle_one_request(self):
+        self.rfile.data = bytearray()
+        super().handle_one_request()
+
+    # --- plumbing -------------------------------------------------------
+    def read_body(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        return self.rfile.read(length) if length > 0 else b""
+
+    def base_url(self):
+        return "http://127.0.0.1:%d" % self.server.server_address[1]
+
+    def answer(self, status, body, content_type="application/json; charset=utf-8", extra=None):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        for k, v in (extra or {}).items():
+            self.send_header(k, v)
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(body)
+
+    def record_and_apply_common_faults(self, body):
+        """Records the request; returns True when a fault already answered it."""
+        svc = self.service
+        with svc.lock:
+            svc.last_request = bytes(self.rfile.data)
+        stall = svc.fault("stall")
+        if stall:
+            svc.wake.wait(float(stall))
+        status = svc.fault("status")
+        if status:
+            page = ("<html><body><h1>%s</h1>error page</body></html>" % status).encode()
+            self.answer(int(status), page, "text/html")
+            return True
+        return False
+
+    # --- verbs ------------------------------------------------------------
+    def do_GET(self):
+        self.route(b"")
+
+    def do_HEAD(self):
+        self.route(b"")
+
+    def do_POST(self):
+        self.route(self.read_body())
+
+    def route(self, body):
+        url = urllib.parse.urlsplit(self.path)
+        if url.path.startswith("/control/"):
+            return self.control(url, body)
+        if self.record_and_apply_common_faults(body):
+            return
+        if url.path == "/api/setup/install":
+            return self.install(body)
+        if url.path == "/api/statistics":
+            return self.statistics(body)
+        if url.path.startswith("/packages/"):
+            return self.package(urllib.parse.unquote(url.path[len("/packages/"):]))
+        self.answer(404, b"<html><body>not found</body></html>", "text/html")
+
+    # --- endpoints --------------------------------------------------------
+    def install(self, body):
+        svc = self.service
+        fields = split_form(body, INSTALL_FIELDS)
+        with svc.lock:
+            override = svc.install_answer
+        if override is not None:
+            return self.answer(200, override)
+        kind = svc.fault("json")
+        if kind == "malformed":
+            return self.answer(200, b'{"result": true, "data": [{"setup_name": "x", ')
+        if kind == "nonobject":
+            return self.answer(200, b'[{"result": true}]')
+        if kind == "refusal":
+            return self.answer(200, json.dumps({"result": False, "failReason": "服务暂停 (local fault)"},
+                                               ensure_ascii=False).encode("utf-8"))
+        if fields.get("setup_name") not in svc.catalog.get("setup_names", []):
+            reason = "unknown setup_name: %s" % fields.get("setup_name", "")
+            return self.answer(200, json.dumps({"result": False, "failReason": reason}, ensure_ascii=False).encode())
+        text = json.dumps({"result": True, "data": svc.package_list(fields, self.base_url())}, ensure_ascii=False)
+        if kind == "escaped_slashes":
+            text = text.replace("/", "\\/")
+        data = text.encode("utf-8")
+        target = svc.fault("json_bytes")
+        if kind == "oversized":
+            target = str(RESPONSE_LIMIT + 1)
+        if target:
+            want = int(target)
+            if len(data) < want:
+                data = data[:-1] + b" " * (want - len(data)) + b"}"
+        self.answer(200, data)
+
+    def statistics(self, body):
+        fields = split_form(body, STATISTICS_FIELDS)
+        self.service.store_report(fields, body)
+        self.answer(200, b'{"result": true}')
+
+    def package(self, name):
+        svc = self.service
+        entry = svc.files.get(name)
+        if not entry or "/" in name:
+            return self.answer(404, b"<html><body>no such package</body></html>", "text/html")
+        path, size, _ = entry
+        first, last, status = 0, size - 1, 200
+        header = self.headers.get("Range")
+        if header and not svc.fault("ignore_range"):
+            m = re.fullmatch(r"\s*bytes\s*=\s*(\d*)\s*-\s*(\d*)\s*", header)
+            if m and (m.group(1) or m.group(2)):
+                if m.group(1):
+                    first = int(m.group(1))
+                    last = min(int(m.group(2)), size - 1) if m.group(2) else size - 1
+                else:  # suffix range: the last n bytes
+                    first = max(size - int(m.group(2)), 0)
+                if first >= size or last < first:
+                    return self.answer(416, b"", "text/plain", {"Content-Range": "bytes */%d" % size})
+                status = 206
+        length = last - first + 1
+        self.send_response(status)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(length))
+        self.send_header("Accept-Ranges", "bytes")
+        if status == 206:
+            self.send_header("Content-Range", "bytes %d-%d/%d" % (first, last, size))
+        self.end_headers()
+        if self.command == "HEAD":
+            return
+        drop = svc.fault("drop_after")
+        count = min(length, int(drop)) if drop else length
+        stall_at = svc.fault("stall_after")
+        self.wfile.flush()
+        with open(path, "rb") as f:
+            if stall_at and int(stall_at) < count:
+                head = int(stall_at)
+                if head > 0:
+                    self.connection.sendfile(f, first, head)
+                svc.wake.wait(float(svc.fault("stall_seconds") or 30))
+                try:
+                    self.connection.sendfile(f, first + head, count - head)
+                except OSError:
+                    return
+            elif count > 0:
+                self.connection.sendfile(f, first, count)
+        if drop and count < length:
+            self.close_connection = True
+            try:
+                self.connection.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
+
+    # --- control ------------------------------------------------------------
+    def control(self, url, body):
+        svc = self.service
+        query = urllib.parse.parse_qs(url.query, keep_blank_values=True)
+        action = url.path[len("/control/"):]
+        if action == "ping":
+            return self.answer(200, b"ok", "text/plain")
+        if action == "fault":
+            with svc.lock:
+                for name, values in query.items():
+                    svc.faults[name] = values[-1]
+            return self.answer(200, b"ok", "text/plain")
+        if action == "reset":
+            with svc.lock:
+                svc.faults = {}
+                svc.install_answer = None
+            svc.wake.set()
+            svc.wake.clear()
+            return self.answer(200, b"ok", "text/plain")
+        if action == "install-answer":
+            with svc.lock:
+                svc.install_answer = body
+            return self.answer(200, b"ok", "text/plain")
+        if action == "last-request":
+            with svc.lock:
+                data = svc.last_request
+            return self.answer(200, data, "application/octet-stream")
+        if action == "statistics":
+            count = int(query.get("last", ["1"])[-1])
+            data = json.dumps(svc.last_reports(count), ensure_ascii=False).encode("utf-8")
+            return self.answer(200, data)
+        if action == "packages":
+            files = [{"file": n, "size": s, "md5": m, "url": self.base_url() + "/packages/" + urllib.parse.quote(n)}
+                     for n, (_, s, m) in sorted(svc.files.items())]
+            return self.answer(200, json.dumps(files).encode("utf-8"))
+        self.answer(404, b"unknown control", "text/plain")
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--port-file", required=True)
+    parser.add_argument("--state-dir", required=True, help="package files and the statistics database")
+    parser.add_argument("--sample-exe", required=True, help="the sample package program")
+    parser.add_argument("--catalog", default=os.path.join(HERE, "catalog.json"))
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--fault", action="append", help="name=value, as /control/fault (repeatable)")
+    parser.add_argument("--big-package-mib", type=int, default=0, help="also serve Big_<n>MiB.exe")
+    args = parser.parse_args()
+
+    Handler.service = Service(args)
+    server = Server(("127.0.0.1", args.port), Handler)
+    temp = args.port_file + ".tmp"
+    with open(temp, "w") as f:
+        f.write("%d\n" % server.server_address[1])
+    os.replace(temp, args.port_file)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+
+
+if __name__ == "__main__":
+    main()

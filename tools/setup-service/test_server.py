@@ -1,0 +1,151 @@
+#!/usr/bin/env python3
+"""Checks of the local setup service itself, against a running instance.
+usage: test_server.py <state dir>   (the dir given to start.sh)"""
+import hashlib
+import http.client
+import json
+import os
+import socket
+import sys
+import unittest
+
+STATE = sys.argv.pop(1) if len(sys.argv) > 1 else os.path.join(os.getcwd(), "setup-service")
+
+
+def port():
+    with open(os.path.join(STATE, "port")) as f:
+        return int(f.read())
+
+
+def request(method, path, body=None, headers=None, timeout=30):
+    conn = http.client.HTTPConnection("127.0.0.1", port(), timeout=timeout)
+    conn.request(method, path, body=body, headers=headers or {})
+    resp = conn.getresponse()
+    data = resp.read()
+    conn.close()
+    return resp, data
+
+
+INSTALL_BODY = ("setup_name=kx&setup_type=1&win_ver=win_win10_64&office_ver=office_2010_32"
+                "&netf_ver=netf_4.0_xx&local_ver=").encode()
+
+
+class ServiceTest(unittest.TestCase):
+    def setUp(self):
+        self.assertEqual(b"ok", request("GET", "/control/reset")[1])
+
+    tearDown = setUp
+
+    def install(self, body=INSTALL_BODY):
+        return request("POST", "/api/setup/install", body, {"Content-Type": "application/x-www-form-urlencoded"})
+
+    def test_install_answers_by_the_reported_tokens(self):
+        resp, data = self.install()
+        self.assertEqual(200, resp.status)
+        doc = json.loads(data.decode("utf-8"))
+        self.assertIs(True, doc["result"])
+        names = [p["setup_name"] for p in doc["data"]]
+        self.assertEqual(["kestrane_client", "word_addin", "dotnet_runtime", "x64_helper"], names)
+        keys = {"setup_name", "name", "type", "size", "url", "description", "cmd", "version", "sort", "md5"}
+        for p in doc["data"]:
+            self.assertEqual(keys, set(p))
+            self.assertTrue(all(isinstance(v, str) for v in p.values()))
+        # size and md5 describe the file actually served
+        first = doc["data"][0]
+        path = first["url"].split("127.0.0.1:%d" % port(), 1)[1]
+        resp, body = request("GET", path)
+        self.assertEqual(int(first["size"]), len(body))
+        self.assertEqual(first["md5"], hashlib.md5(body).hexdigest())
+        # no Office, .NET 4.5, 32-bit: only the client
+        resp, data = self.install(b"setup_name=kx&setup_type=1&win_ver=win_win7_32&office_ver=??"
+                                  b"&netf_ver=netf_4.5_xx&local_ver=1.0")
+        self.assertEqual(["kestrane_client"], [p["setup_name"] for p in json.loads(data)["data"]])
+
+    def test_unknown_setup_name_is_refused(self):
+        doc = json.loads(self.install(b"setup_name=zz&setup_type=1")[1])
+        self.assertIs(False, doc["result"])
+        self.assertIn("zz", doc["failReason"])
+
+    def test_json_faults(self):
+        request("GET", "/control/fault?json=malformed")
+        self.assertRaises(ValueError, json.loads, self.install()[1])
+        request("GET", "/control/fault?json=nonobject")
+        self.assertIsInstance(json.loads(self.install()[1]), list)
+        request("GET", "/control/fault?json=refusal")
+        doc = json.loads(self.install()[1])
+        self.assertIs(False, doc["result"])
+        self.assertTrue(doc["failReason"])
+        request("GET", "/control/fault?json=oversized")
+        data = self.install()[1]
+        self.assertEqual(163839, len(data))
+        self.assertIs(True, json.loads(data)["result"])
+        request("GET", "/control/fault?json=&json_bytes=163838")
+        data = self.install()[1]
+        self.assertEqual(163838, len(data))
+        self.assertEqual(4, len(json.loads(data)["data"]))
+        request("GET", "/control/fault?json_bytes=0&json=escaped_slashes")
+        data = self.install()[1]
+        self.assertIn(b"http:\\/\\/127.0.0.1", data)
+        request("POST", "/control/install-answer", b'{"result": true, "data": []}')
+        self.assertEqual(b'{"result": true, "data": []}', self.install()[1])
+
+    def test_statistics_are_stored_with_raw_body(self):
+        remark = '{"setup_name":"kx","error_msg":"a&b=c"}'
+        body = ("ver=1, 1, 0, 33612&type=setup_online&rdtype=0&remark=%s&view_mode=client" % remark).encode()
+        resp, _ = request("POST", "/api/statistics", body)
+        self.assertEqual(200, resp.status)
+        reports = json.loads(request("GET", "/control/statistics?last=1")[1])
+        self.assertEqual(1, len(reports))
+        self.assertEqual(remark, reports[0]["fields"]["remark"])
+        self.assertEqual("client", reports[0]["fields"]["view_mode"])
+        self.assertEqual(body.decode(), reports[0]["raw"])
+        last = request("GET", "/control/last-request")[1]
+        self.assertTrue(last.startswith(b"POST /api/statistics HTTP/1.1\r\n"))
+        self.assertTrue(last.endswith(body))
+
+    def test_ranges(self):
+        files = json.loads(request("GET", "/control/packages")[1])
+        entry = files[0]
+        path = "/packages/" + entry["file"]
+        whole = request("GET", path)[1]
+        resp, data = request("GET", path, headers={"Range": "bytes=10-19"})
+        self.assertEqual(206, resp.status)
+        self.assertEqual("bytes 10-19/%d" % len(whole), resp.getheader("Content-Range"))
+        self.assertEqual(whole[10:20], data)
+        resp, data = request("GET", path, headers={"Range": "bytes=100-"})
+        self.assertEqual((206, whole[100:]), (resp.status, data))
+        resp, data = request("GET", path, headers={"Range": "bytes=-5"})
+        self.assertEqual((206, whole[-5:]), (resp.status, data))
+        resp, _ = request("GET", path, headers={"Range": "bytes=%d-" % len(whole)})
+        self.assertEqual(416, resp.status)
+        self.assertEqual("bytes */%d" % len(whole), resp.getheader("Content-Range"))
+        request("GET", "/control/fault?ignore_range=1")
+        resp, data = request("GET", path, headers={"Range": "bytes=100-"})
+        self.assertEqual((200, whole), (resp.status, data))
+        request("GET", "/control/fault?status=503")
+        self.assertEqual(503, request("GET", path)[0].status)
+
+    def test_drop_after_closes_early(self):
+        files = json.loads(request("GET", "/control/packages")[1])
+        request("GET", "/control/fault?drop_after=1000")
+        sock = socket.create_connection(("127.0.0.1", port()), timeout=30)
+        sock.sendall(("GET /packages/%s HTTP/1.1\r\nHost: x\r\n\r\n" % files[0]["file"]).encode())
+        data = b""
+        while True:
+            chunk = sock.recv(65536)
+            if not chunk:
+                break
+            data += chunk
+        sock.close()
+        self.assertEqual(1000, len(data.split(b"\r\n\r\n", 1)[1]))
+
+    def test_stall_ends_on_reset(self):
+        request("GET", "/control/fault?stall=30")
+        conn = http.client.HTTPConnection("127.0.0.1", port(), timeout=1)
+        conn.request("GET", "/api/setup/install")
+        self.assertRaises(socket.timeout, conn.getresponse)
+        conn.close()
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

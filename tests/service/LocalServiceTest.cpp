@@ -1,7 +1,7 @@
 // Against the local setup service that ctest starts (tools/setup-service).
 #include "tests/common/LocalService.h"
 
-#include "net/WinHttpHandler.h"
+#include "net/WinHttpHandler.h"  // ERR_BUFFER_TOO_SMALL
 #include "service/SetupListRequest.h"
 #include "service/StatisticsReport.h"
 #include "support/CodedConversion.h"
@@ -86,10 +86,13 @@ TEST_F(LocalSetupService, EscapedSlashesAndTheLargestAnswer) {
     ASSERT_EQ(Ask(SampleFacts()), 0);
     EXPECT_EQ(list_.Count(), 3);
 
+    // One byte more does not fit the 0x28000-byte buffer with its terminator.
+    CapturedLog log;
     ASSERT_TRUE(local_service::ResetFaults());
     ASSERT_TRUE(local_service::SetFault("json", "oversized"));
     EXPECT_EQ(Ask(SampleFacts()), ERR_BUFFER_TOO_SMALL);
     EXPECT_EQ(list_.Count(), 3);
+    EXPECT_NE(log.Text().find(L"[ERROR] CModelSetup::GetSetupList 提交获取请求失败 Errno=-1!"), std::wstring::npos);
 }
 
 TEST_F(LocalSetupService, RefusalsAndBrokenAnswers) {
@@ -112,6 +115,7 @@ TEST_F(LocalSetupService, RefusalsAndBrokenAnswers) {
         << text;
     EXPECT_NE(text.find(L"[ERROR] CModelSetup::GetSetupList 服务器响应请求失败：服务暂停 (local fault)"),
               std::wstring::npos);
+    EXPECT_NE(text.find(L"[ERROR] CModelSetup::GetSetupList 解析json信息异常:"), std::wstring::npos);
 }
 
 TEST_F(LocalSetupService, StatisticsAreStoredAsSent) {

@@ -8,7 +8,10 @@
 //   kestrane_add_test(service_tests SOURCES ... LIBS service ws2_32)
 //   kestrane_require_setup_service(service_tests)
 //
-// The service writes its port to $KESTRANE_BUILD_DIR/setup-service/port.
+// kestrane_require_setup_service also puts the test under the resource lock
+// "kestrane_setup_service", so tests that switch faults never overlap (even
+// with ctest -j). The service writes its port to
+// $KESTRANE_BUILD_DIR/setup-service/port; its log is service.log beside it.
 // Faults and recorded requests are switched and read through its control
 // endpoint "/control/..."; every test should call ResetFaults() first (faults
 // stay on until reset). Requests to /control are never recorded.
@@ -22,7 +25,8 @@
 //   ignore_range=1   package files: answer 200 with the whole file
 //   status=NNN       any non-control request: answer NNN with an HTML error page
 //   json=malformed | oversized (163,839 bytes) | nonobject | refusal
-//                    "/api/setup/install" answers that instead of the catalog
+//                    "/api/setup/install" answers that instead of the catalog;
+//   json=escaped_slashes  the real answer with every "/" written "\/"
 //   json_bytes=N     "/api/setup/install": the real answer padded with blanks
 //                    to exactly N bytes (e.g. 163838)
 // SetInstallAnswer(body) makes "/api/setup/install" answer body verbatim.
@@ -32,6 +36,9 @@
 // JSON array of {"fields": {...}, "raw": "..."} objects, newest last.
 // PackageUrl(name) is the URL of a package file; the catalog
 // (tools/setup-service/catalog.json) names the packages.
+//
+// Include this header before anything that includes windows.h (winsock2.h
+// must come first).
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>

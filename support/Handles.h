@@ -71,6 +71,11 @@ struct GlobalMemoryTraits {
     static bool IsEmpty(HGLOBAL h) { return h == nullptr; }
     static void Close(HGLOBAL h) { ::GlobalFree(h); }
 };
+struct LocalMemoryTraits {
+    using Type = HLOCAL;
+    static bool IsEmpty(HLOCAL h) { return h == nullptr; }
+    static void Close(HLOCAL h) { ::LocalFree(h); }
+};
 struct IconTraits {
     using Type = HICON;
     static bool IsEmpty(HICON h) { return h == nullptr; }
@@ -88,6 +93,7 @@ using MemoryDc = ScopedHandle<MemoryDcTraits>;
 using ModuleHandle = ScopedHandle<ModuleTraits>;
 using FindHandle = ScopedHandle<FindTraits>;
 using GlobalMemory = ScopedHandle<GlobalMemoryTraits>;
+using LocalMemory = ScopedHandle<LocalMemoryTraits>;
 using IconHandle = ScopedHandle<IconTraits>;
 using CursorHandle = ScopedHandle<CursorTraits>;
 

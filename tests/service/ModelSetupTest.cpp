@@ -1,5 +1,5 @@
-// The capturing server brings winsock2.h, which must come before windows.h.
-#include "tests/service/CapturingServer.h"
+// The capture server brings winsock2.h, which must come before windows.h.
+#include "tests/net/CaptureServer.h"
 
 #include "service/ModelSetup.h"
 #include "service/ServiceAddress.h"
@@ -26,12 +26,12 @@ bool StartedWithSns() { return CModelSetup::Instance().BuildServiceUrl() != Defa
 // argument; the child runs the ModelSetupChild tests against that address.
 TEST(ModelSetup, SnsArgumentSendsEveryRequestToThatAddress) {
     if (StartedWithSns()) GTEST_SKIP();
-    CapturingServer server;
-    server.Answer(kTwoPackages);
+    CaptureServer server;
+    server.SetBody(kTwoPackages);
 
     wchar_t exe[MAX_PATH] = {};
     ASSERT_NE(::GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
-    std::wstring commandLine = L"\"" + std::wstring(exe) + L"\" /sns=" + server.Address() +
+    std::wstring commandLine = L"\"" + std::wstring(exe) + L"\" /sns=127.0.0.1:" + std::to_wstring(server.Port()) +
                                L" --gtest_filter=ModelSetupChild.* --gtest_color=no";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -44,18 +44,18 @@ TEST(ModelSetup, SnsArgumentSendsEveryRequestToThatAddress) {
     ASSERT_TRUE(::GetExitCodeProcess(process.get(), &exitCode));
     EXPECT_EQ(exitCode, 0u) << "the child's tests failed";
 
-    std::vector<CapturedRequest> requests = server.Requests();
+    std::vector<std::string> requests = server.Requests();
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[0].RequestLine(), "POST /api/setup/install HTTP/1.1");
-    EXPECT_EQ(requests[0].body, "setup_name=kx&setup_type=1&win_ver=win_win10_64&office_ver=office_2010_32"
+    EXPECT_EQ(HeadLines(requests[0])[0], "POST /api/setup/install HTTP/1.1");
+    EXPECT_EQ(BodyOf(requests[0]), "setup_name=kx&setup_type=1&win_ver=win_win10_64&office_ver=office_2010_32"
                                 "&netf_ver=netf_4.5_xx&local_ver=");
-    EXPECT_EQ(requests[1].RequestLine(), "POST /api/statistics HTTP/1.1");
-    EXPECT_EQ(requests[1].body,
+    EXPECT_EQ(HeadLines(requests[1])[0], "POST /api/statistics HTTP/1.1");
+    EXPECT_EQ(BodyOf(requests[1]),
               "ver=1, 1, 0, 33612&type=setup_online&rdtype=0&remark={\"setup_name\":\"kx\",\"win_ver\":"
               "\"win_win10_64\",\"office_ver\":\"office_2010_32\",\t\t\t\t\t   \"netf_ver\":\"netf_4.5_xx\","
               "\"setup_type\":\"1\",\"setup_list\":\"Kestrane_1.0;Add-in_2.1;\",\t\t\t\t\t   \"error_code\":\"0\","
               "\"error_msg\":\"\"}&view_mode=client");
-    EXPECT_NE(requests[1].head.find("Host: 127.0.0.1:" + std::to_string(server.Port())), std::string::npos);
+    EXPECT_EQ(HeaderValue(requests[1], "Host"), "127.0.0.1:" + std::to_string(server.Port()));
 }
 
 TEST(ModelSetupChild, ListAndReportGoToTheCommandLineAddress) {

@@ -1,5 +1,5 @@
-// The capturing server brings winsock2.h, which must come before windows.h.
-#include "tests/service/CapturingServer.h"
+// The capture server brings winsock2.h, which must come before windows.h.
+#include "tests/net/CaptureServer.h"
 
 #include "service/StatisticsReport.h"
 #include "tests/service/ServiceTestSupport.h"
@@ -59,15 +59,16 @@ TEST(Statistics, QuotesAndBackslashesInValuesStayValidJson) {
 }
 
 TEST(Statistics, FiveFieldsWithTheRawRemarkOnTheWire) {
-    CapturingServer server;
+    CaptureServer server;
     CapturedLog log;
     std::wstring remark = FormatStatisticsRemark(SucceededRun(), L"A_1.0;B_2.1;");
-    ASSERT_TRUE(PostStatistics(server.Address(), L"1, 1, 0, 33612", L"setup_online", remark));
+    ASSERT_TRUE(PostStatistics(server.BaseUrl(), L"1, 1, 0, 33612", L"setup_online", remark));
 
-    CapturedRequest request = server.Last();
-    EXPECT_EQ(request.RequestLine(), "POST /api/statistics HTTP/1.1");
-    EXPECT_NE(request.head.find("Content-Type: application/x-www-form-urlencoded\r\n"), std::string::npos);
-    EXPECT_EQ(request.body, std::string("ver=") + kVersion +
+    ASSERT_EQ(server.Requests().size(), 1u);
+    std::string request = server.Requests()[0];
+    EXPECT_EQ(HeadLines(request)[0], "POST /api/statistics HTTP/1.1");
+    EXPECT_EQ(HeaderValue(request, "Content-Type"), "application/x-www-form-urlencoded");
+    EXPECT_EQ(BodyOf(request), std::string("ver=") + kVersion +
                                 "&type=setup_online&rdtype=0&remark={\"setup_name\":\"kx\",\"win_ver\":\"win_win10_64\","
                                 "\"office_ver\":\"office_2010_32\",\t\t\t\t\t   \"netf_ver\":\"netf_4.5_xx\","
                                 "\"setup_type\":\"1\",\"setup_list\":\"A_1.0;B_2.1;\",\t\t\t\t\t   \"error_code\":\"0\","
@@ -79,18 +80,18 @@ TEST(Statistics, FiveFieldsWithTheRawRemarkOnTheWire) {
 }
 
 TEST(Statistics, OutcomeOfThePost) {
-    CapturingServer server;
-    EXPECT_FALSE(PostStatistics(server.Address(), L"1, 1, 0, 33612", L"", L"{}"));  // nothing is sent
+    CaptureServer server;
+    EXPECT_FALSE(PostStatistics(server.BaseUrl(), L"1, 1, 0, 33612", L"", L"{}"));  // nothing is sent
     EXPECT_TRUE(server.Requests().empty());
 
-    server.Answer("<html>error</html>", 500);  // a status is not a failure of the post
-    EXPECT_TRUE(PostStatistics(server.Address(), L"v", L"t", L"{}"));
+    server.SetBody("<html>error</html>", 500);  // a status is not a failure of the post
+    EXPECT_TRUE(PostStatistics(server.BaseUrl(), L"v", L"t", L"{}"));
     ASSERT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(server.Last().body, "ver=v&type=t&rdtype=0&remark={}&view_mode=client");
+    EXPECT_EQ(BodyOf(server.Requests()[0]), "ver=v&type=t&rdtype=0&remark={}&view_mode=client");
 
     int port;
     {
-        CapturingServer closed;
+        CaptureServer closed;
         port = closed.Port();
     }
     EXPECT_FALSE(PostStatistics(L"127.0.0.1:" + std::to_wstring(port), L"v", L"t", L"{}"));

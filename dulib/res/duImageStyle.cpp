@@ -1,0 +1,49 @@
+#include "dulib/res/duImageStyle.h"
+
+#include "dulib/res/Painters.h"
+#include "dulib/res/SkinXml.h"
+#include "dulib/res/duImage.h"
+#include "dulib/res/duResManager.h"
+
+const wchar_t* duImageStyle::GetClassName() { return L"duImageStyle"; }
+
+bool duImageStyle::LoadFromXml(const tinyxml2::XMLElement* element) {
+    duStyleBase::LoadFromXml(element);
+    picFile_ = ReadXmlText(element, "picfile");
+    selectLeft_ = ReadXmlInt(element, "selectleft");
+    selectTop_ = ReadXmlInt(element, "selecttop");
+    selectWidth_ = ReadXmlInt(element, "selectwidth");
+    selectHeight_ = ReadXmlInt(element, "selectheight");
+    leftPart_ = ReadXmlInt(element, "left_part");
+    topPart_ = ReadXmlInt(element, "top_part");
+    rightPart_ = ReadXmlInt(element, "right_part");
+    bottomPart_ = ReadXmlInt(element, "bottom_part");
+    paintMode_ = ReadXmlText(element, "paintmode");
+    return true;
+}
+
+void duImageStyle::CopyFrom(duStyleBase* other) {
+    duStyleBase::CopyFrom(other);
+    auto* from = dynamic_cast<duImageStyle*>(other);
+    if (!from) return;
+    leftPart_ = from->leftPart_;
+    rightPart_ = from->rightPart_;
+    topPart_ = from->topPart_;
+    bottomPart_ = from->bottomPart_;
+    selectLeft_ = from->selectLeft_;
+    selectTop_ = from->selectTop_;
+    selectWidth_ = from->selectWidth_;
+    selectHeight_ = from->selectHeight_;
+    picFile_ = from->picFile_;
+    paintMode_ = from->paintMode_;
+}
+
+void duImageStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha) {
+    if (!dc || !rect || alpha == 0 || !manager_) return;
+    auto* image = static_cast<duImage*>(manager_->GetResObj(picFile_.c_str(), RES_IMAGE));
+    if (!image) return;
+    RECT dest = PlaceIn(*rect);
+    RECT source = {selectLeft_, selectTop_, selectLeft_ + selectWidth_, selectTop_ + selectHeight_};
+    if (selectWidth_ <= 0 || selectHeight_ <= 0) source = RECT{0, 0, image->GetWidth(), image->GetHeight()};
+    PaintImageMode(dc, paintMode_.c_str(), dest, image, source, leftPart_, rightPart_, topPart_, bottomPart_, alpha);
+}

@@ -1,0 +1,44 @@
+#pragma once
+// A named, ordered list of style items. Every item whose state mask meets the
+// state passed draws, in list order.
+#include "dulib/res/duResBase.h"
+#include "dulib/res/duStyleBase.h"
+
+#include <vector>
+
+class duStyleGroup : public duResBase {
+public:
+    duStyleGroup() = default;
+
+    int GetType() override { return RES_STYLE; }
+    // Creates an item per child tag "image", "text", "rect", "line" (any case).
+    bool LoadFromXml(const tinyxml2::XMLElement* element) override;
+    const wchar_t* GetClassName() override;
+
+    virtual void DrawStyle(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha);
+    // Skips text items.
+    virtual void DrawStyleBack(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha);
+    // Text items only.
+    virtual void DrawStyleText(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha);
+    // Like DrawStyle with every colour and picture turned grey.
+    virtual void DrawStyleGray(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha);
+    virtual int GetStyleCount();
+    // Appends and takes ownership (false for null).
+    virtual bool AddStyleItem(duStyleBase* item);
+    virtual bool RemoveStyleItem(int index);
+    virtual duStyleBase* GetStyleItem(int index);
+    // (0, 0), then measured by the first text item whose mask meets the state.
+    virtual void MeasureStyleText(UINT state, const wchar_t* text, SIZE* out);
+    virtual bool MoveStyleItemUp(int index);
+    virtual bool MoveStyleItemDown(int index);
+
+protected:
+    ~duStyleGroup() override;
+
+private:
+    enum class Pass { All, Back, Text };
+    void DrawItems(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha, Pass pass);
+    void DrawItemGray(duStyleBase* item, HDC dc, const RECT* rect, const wchar_t* text, int alpha);
+
+    std::vector<duStyleBase*> items_;
+};

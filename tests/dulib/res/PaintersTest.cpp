@@ -102,6 +102,17 @@ TEST_F(Painters, TileOfAHugeDestinationOnlyBlitsWhatIsVisible) {
     Canvas canvas(16, 16, kUntouched);
     ASSERT_TRUE(PaintTile(canvas.dc(), RECT{-1000000, -1000000, 1000000, 1000000}, image, RECT{0, 0, 1, 1}, 255));
     EXPECT_TRUE(canvas.AllEqual(RECT{0, 0, 16, 16}, Coded(0, 0)));
+
+    // Skin numbers at the ends of the integer range neither hang nor crash.
+    const RECT extreme = {INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2};
+    const RECT source = {0, 0, 1, 1};
+    PaintTile(canvas.dc(), extreme, image, source, 255);
+    PaintNormal(canvas.dc(), extreme, image, source, 255);
+    PaintStretch(canvas.dc(), extreme, image, source, 255);
+    PaintStretchVert(canvas.dc(), extreme, image, source, 0, 0, 255);
+    PaintStretchHorz(canvas.dc(), extreme, image, source, 0, 0, 255);
+    PaintStretchPartAll(canvas.dc(), extreme, image, source, 0, 0, 0, 0, 255);
+    PaintStretchPartAll(canvas.dc(), RECT{0, 0, 16, 16}, image, source, INT_MAX, INT_MAX, INT_MAX, INT_MAX, 255);
 }
 
 TEST_F(Painters, StretchVertKeepsTopAndBottomRows) {

@@ -295,8 +295,7 @@ TEST(SkinLoad, GarbageFilesLoadWithoutCrashing) {
     for (size_t i = 0; i < files.size(); ++i) {
         SCOPED_TRACE(i);
         TempDir dir;
-        if (!files[i].empty()) ASSERT_TRUE(WriteFileBytes(dir.File(L"config.xml"), files[i].data(), files[i].size()));
-        else ASSERT_TRUE(WriteFileBytes(dir.File(L"config.xml"), "", 0));
+        ASSERT_TRUE(WriteFileBytes(dir.File(L"config.xml"), files[i].data(), files[i].size()));
         SkinPtr skin = NewSkin();
         EXPECT_FALSE(skin->LoadSkin(dir.File(L"config.xml").c_str()));
     }

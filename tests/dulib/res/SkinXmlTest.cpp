@@ -124,6 +124,35 @@ TEST(SkinXml, BareAmpersandsLoadAsThemselves) {
     EXPECT_EQ(ReadXmlText(OneElement(L"&nbsp;").get(), "a"), L"&nbsp;");
 }
 
+TEST(SkinXml, CommentsAndCdataStayLiteral) {
+    const wchar_t* text = L"<e a='x & y'><!-- a & b --><![CDATA[c & d &amp;]]></e>";
+    std::string utf8 = SkinTextToUtf8(text, wcslen(text));
+    EXPECT_EQ(utf8, "<e a='x &amp; y'><!-- a & b --><![CDATA[c & d &amp;]]></e>");
+    tinyxml2::XMLDocument doc;
+    ASSERT_EQ(doc.Parse(utf8.c_str(), utf8.size()), tinyxml2::XML_SUCCESS);
+    EXPECT_STREQ(doc.FirstChildElement("e")->GetText(), "c & d &amp;");
+    std::wstring unterminated = L"<e/><!-- & never closed";
+    EXPECT_EQ(SkinTextToUtf8(unterminated.c_str(), unterminated.size()), "<e/><!-- & never closed");
+    EXPECT_EQ(SkinTextToUtf8(L"a\0& b", 5), "a");  // the text ends at its first zero
+}
+
+namespace {
+std::wstring TraceLine(int counter, const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::wstring line = FormatDebugTraceLine(counter, format, args);
+    va_end(args);
+    return line;
+}
+}  // namespace
+
+TEST(SkinXml, DebugTraceLinesCarryTheCounterAndAreCut) {
+    EXPECT_EQ(TraceLine(0, L"AddResObj [%s] failed\n", L"default"), L"[0]AddResObj [default] failed\n");
+    EXPECT_EQ(TraceLine(41, L"failed to loading image[%s]\n", L"dlg_back.png"), L"[41]failed to loading image[dlg_back.png]\n");
+    std::wstring longText(2000, L'x');
+    EXPECT_EQ(TraceLine(7, L"%s", longText.c_str()).size(), 511u);
+}
+
 TEST(SkinXml, DebugTraceTakesAnyLength) {
     std::wstring longText(2000, L'x');
     DebugTrace(L"%s\n", longText.c_str());  // cut to the buffer, no overflow

@@ -178,7 +178,7 @@ bool duPlugin::LoadPluginFromXml(const tinyxml2::XMLElement* element, WindowHost
     for (const tinyxml2::XMLElement* e = element->FirstChildElement(); e; e = e->NextSiblingElement()) {
         duPlugin* child = CreatePluginByTag(ReadTagName(e).c_str());
         if (!child) continue;  // unknown tag: the element and its subtree are skipped
-        AttachChild(child, this, nullptr);
+        LinkChild(child, this, nullptr);
         child->LoadPluginFromXml(e, host);
     }
     return true;

@@ -122,6 +122,7 @@ private:
     int depth_ = 0;             // nesting of WindowProc calls
     bool torndown_ = false;
     bool reuseCache_ = false;  // painting around a single plugin
+    bool attached_ = false;    // the tree is complete and the window set up
 };
 
 // Unique timer identifiers for controls and carets, process-wide.

@@ -55,6 +55,7 @@ public:
     void AddMessageHook(duPlugin* plugin);
     void RemoveMessageHook(duPlugin* plugin);
     void ShowTooltip(const wchar_t* text);
+    HWND GetTooltipWindow() const { return tooltip_; }
     void HideTooltip();
     bool CreateCaret(int width, int height);
     void DestroyCaret();

@@ -1,6 +1,8 @@
 #pragma once
 // What the application calls: the engine's flat operations, the control
 // classes, the notification message and the worker-thread dispatcher.
+// Every engine operation belongs to the window's thread; other threads reach
+// the controls only through PostUiTask.
 #include <windows.h>
 
 #include "dulib/ctrl/CtrlDefs.h"

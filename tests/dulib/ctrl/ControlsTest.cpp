@@ -203,3 +203,24 @@ TEST(HitTesting, HigherLevelsAreHitFirst) {
     EXPECT_EQ(0xFF00FF00u, w.Pixel(55, 25));  // painted in the same order
     EXPECT_EQ(0xFF0000FFu, w.Pixel(20, 20));
 }
+
+TEST(Associate, ParentHearsTheChildsEnterAndAStillInsideLeaveIsIgnored) {
+    TempDir dir;
+    WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="W" width="200" height="100" style="white">
+      <layout name="Row" associate="true" left="0" top="0" width="200" height="50">
+        <button name="Cell" left="10" top="10" width="80" height="30" style="btn"/>
+      </layout>
+    </duwindow>)XML"));
+    TestWindow w(dir);
+    ASSERT_TRUE(w.ok());
+    duPlugin* cell = w.Get(L"Cell");
+    EXPECT_FALSE(cell->IsAssociate());
+    w.Move(20, 20);
+    EXPECT_TRUE(cell->IsAssociate());
+    EXPECT_EQ(STATE_OVER, cell->GetState());
+    // A leave reported while the pointer is still inside keeps the hover.
+    cell->OnMouseLeave(30, 25);
+    EXPECT_EQ(STATE_OVER, cell->GetState());
+    cell->OnMouseLeave(150, 45);
+    EXPECT_EQ(STATE_NORMAL, cell->GetState());
+}

@@ -62,6 +62,8 @@ public:
     void ShowCaret();
     void HideCaret();
     void SetCaretPos(int x, int y);
+    UINT GetCaretTimerId() const { return caretTimerId_; }
+    bool IsCaretDrawn() const { return caretShown_; }
     // What SetPluginVisible does after the flag changed.
     void OnPluginHidden();
 

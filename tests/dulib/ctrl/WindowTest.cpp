@@ -463,10 +463,23 @@ TEST(Painting, LayeredCaretBlinksOverTheWindowImage) {
     ASSERT_TRUE(h->CreateCaret(2, 10));
     h->SetCaretPos(5, 5);
     h->ShowCaret();
-    // Two ticks: on, then off; the kept window image never holds the caret.
-    ::SendMessageW(w.hwnd(), WM_TIMER, 0, 0);
+    ASSERT_NE(0u, h->GetCaretTimerId());
+    // Ticks alternate between the image with the caret and without it; the
+    // kept window image never holds the caret.
+    ::SendMessageW(w.hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
+    EXPECT_TRUE(h->IsCaretDrawn());
     EXPECT_EQ(0xFFFFFFFFu, w.Pixel(5, 5));
+    ::SendMessageW(w.hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
+    EXPECT_FALSE(h->IsCaretDrawn());
+    ::SendMessageW(w.hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
+    EXPECT_TRUE(h->IsCaretDrawn());
+    // Nothing blinks while the window is being moved or sized.
+    ::SendMessageW(w.hwnd(), WM_ENTERSIZEMOVE, 0, 0);
+    ::SendMessageW(w.hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
+    EXPECT_TRUE(h->IsCaretDrawn());
+    ::SendMessageW(w.hwnd(), WM_EXITSIZEMOVE, 0, 0);
     h->HideCaret();
+    EXPECT_FALSE(h->IsCaretDrawn());
     h->DestroyCaret();
     EXPECT_EQ(0xFFFFFFFFu, w.Pixel(5, 5));
 }
@@ -491,14 +504,14 @@ TEST(UiDispatcher, WorkerTasksRunOnTheWindowThreadInOrder) {
                 seen[t].push_back(i);
                 if (t == 0 && IsValidPlugin(progress)) {
                     progress->SetPos(i / 10);
-                    RedrawPlugin(progress, FALSE);
+                    if (i % 50 == 49) RedrawPlugin(progress, FALSE);
                 }
             });
             if (!ok) ++refused;
         }
     };
     std::thread a(worker, 0), b(worker, 1);
-    const bool done = w.PumpUntil([&] { return seen[0].size() + seen[1].size() == 2 * kPerThread; });
+    const bool done = w.PumpUntil([&] { return seen[0].size() + seen[1].size() == 2 * kPerThread; }, 60000);
     a.join();
     b.join();
     ASSERT_TRUE(done);

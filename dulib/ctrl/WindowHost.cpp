@@ -1,0 +1,227 @@
+#include "dulib/ctrl/WindowHost.h"
+
+#include <algorithm>
+#include <atomic>
+#include <commctrl.h>
+#include <vector>
+
+#include "dulib/ctrl/EngineOps.h"
+#include "dulib/ctrl/PluginFactory.h"
+#include "dulib/ctrl/PluginRegistry.h"
+#include "dulib/ctrl/PluginTree.h"
+#include "dulib/ctrl/UiDispatcher.h"
+#include "dulib/ctrl/duPlugin.h"
+#include "dulib/ctrl/duWindow.h"
+#include "dulib/ctrl/duWindowManager.h"
+#include "dulib/res/SkinXml.h"
+
+namespace {
+constexpr wchar_t kHostProperty[] = L"SYSPLUGIN";
+
+// Pre-order walk of a subtree: the order in which plugins enter the tables.
+void CollectTree(duPlugin* p, std::vector<duPlugin*>& out) {
+    for (; p; p = p->GetNextSibling()) {
+        out.push_back(p);
+        CollectTree(p->GetFirstChild(), out);
+    }
+}
+}  // namespace
+
+LRESULT CALLBACK EngineWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+UINT NewTimerId() {
+    static std::atomic<UINT> next{0x10000};
+    return next++;
+}
+
+WindowHost::WindowHost(duWindowManager* manager, HWND hwnd) : manager_(manager), hwnd_(hwnd) {}
+
+WindowHost::~WindowHost() {
+    if (!torndown_) Teardown();
+}
+
+WindowHost* WindowHost::FromHwnd(HWND hwnd) {
+    return hwnd ? static_cast<WindowHost*>(::GetPropW(hwnd, kHostProperty)) : nullptr;
+}
+
+bool WindowHost::Attach(const tinyxml2::XMLElement* element) {
+    if (!element) return false;
+    tinyxml2::XMLNode* copy = element->DeepClone(&elements_);
+    elements_.InsertEndChild(copy);
+    const tinyxml2::XMLElement* own = copy ? copy->ToElement() : nullptr;
+    duPlugin* root = own ? CreatePluginByTag(ReadTagName(own).c_str()) : nullptr;
+    root_ = dynamic_cast<duWindow*>(root);
+    if (!root_) {
+        if (root) root->Destroy();
+        return false;
+    }
+    ::SetPropW(hwnd_, kHostProperty, this);
+    root_->SetZorder(0);
+    root_->LoadPluginFromXml(own, this);
+
+    std::vector<duPlugin*> all;
+    CollectTree(root_, all);
+    for (duPlugin* p : all) AddPlugin(p);
+    for (duPlugin* p : all)
+        if (IsValidPlugin(p)) p->OnInitialized();
+
+    // The engine draws everything itself: no frame, no background erase.
+    ::SetClassLongPtrW(hwnd_, GCL_STYLE, ::GetClassLongPtrW(hwnd_, GCL_STYLE) | CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS);
+    LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    style = (style & 0xF93BFFFF) | 0x06000000;
+    ::SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
+    ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & 0xFFFDFCFE);
+    previousProc_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EngineWindowProc)));
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, 0x37);
+
+    OpenUiTaskQueue(hwnd_);
+    attached_ = true;
+    root_->PositionWindow();
+    // Placed against the final client area even when positioning changed no
+    // size (layouts arrange here).
+    if (IsValidPlugin(root_)) root_->Resize(nullptr);
+    if (IsLayered()) PaintWindow(nullptr);
+
+    tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, L"", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetEngineInstance(), nullptr);
+    if (tooltip_)
+        ::SetWindowPos(tooltip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return true;
+}
+
+void WindowHost::Teardown() {
+    if (torndown_) return;
+    torndown_ = true;
+    ::RemovePropW(hwnd_, kHostProperty);
+    if (manager_) manager_->ForgetWindow(hwnd_);
+    CloseUiTaskQueue(hwnd_);
+    for (auto& t : timers_) ::KillTimer(hwnd_, t.first);
+    if (caretTimerId_) ::KillTimer(hwnd_, caretTimerId_);
+    if (caretSystem_) ::DestroyCaret();
+    windowImage_.reset();
+    caretBitmap_.reset();
+    if (tooltip_) ::DestroyWindow(tooltip_);
+    tooltip_ = nullptr;
+
+    std::vector<duPlugin*> live;
+    for (duPlugin* p : zorder_.PaintOrder())
+        if (IsValidPlugin(p)) live.push_back(p);
+    zorder_.Clear();
+    names_.clear();
+    timers_.clear();
+    hooks_.clear();
+    focus_ = hot_ = capture_ = nullptr;
+    root_ = nullptr;
+    // A plugin takes its subtree with it, so later entries may be gone already.
+    for (duPlugin* p : live)
+        if (IsValidPlugin(p)) p->Destroy();
+}
+
+void WindowHost::AddPlugin(duPlugin* plugin) {
+    if (!plugin) return;
+    zorder_.Add(plugin);
+    const wchar_t* name = plugin->GetName();
+    if (!name || !name[0]) return;
+    auto inserted = names_.emplace(name, plugin);
+    if (!inserted.second && inserted.first->second != plugin) DebugTrace(L"error: [%s] is repeated\n", name);
+}
+
+void WindowHost::ForgetPlugin(duPlugin* plugin) {
+    zorder_.Remove(plugin);
+    for (auto it = names_.begin(); it != names_.end();)
+        it = it->second == plugin ? names_.erase(it) : std::next(it);
+    for (auto it = timers_.begin(); it != timers_.end();) {
+        if (it->second == plugin) {
+            ::KillTimer(hwnd_, it->first);
+            it = timers_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    hooks_.erase(std::remove(hooks_.begin(), hooks_.end(), plugin), hooks_.end());
+    if (focus_ == plugin) focus_ = nullptr;
+    if (hot_ == plugin) hot_ = nullptr;
+    if (capture_ == plugin) {
+        capture_ = nullptr;
+        if (::GetCapture() == hwnd_) ::ReleaseCapture();
+    }
+    if (root_ == plugin) root_ = nullptr;
+}
+
+duPlugin* WindowHost::GetPluginByName(const wchar_t* name) const {
+    if (!name) return nullptr;
+    auto it = names_.find(name);
+    return it == names_.end() ? nullptr : it->second;
+}
+
+void WindowHost::SetFocusPlugin(duPlugin* plugin, BOOL set) {
+    if (set) {
+        if (plugin == focus_ || !IsValidPlugin(plugin)) return;
+        duPlugin* old = focus_;
+        focus_ = plugin;
+        if (IsValidPlugin(old)) DispatchEvent(old, EVENT_KILLFOCUS, reinterpret_cast<WPARAM>(plugin), 0);
+        if (!torndown_ && IsValidPlugin(plugin) && focus_ == plugin)
+            DispatchEvent(plugin, EVENT_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+    } else if (plugin && plugin == focus_) {
+        focus_ = nullptr;
+        if (IsValidPlugin(plugin)) DispatchEvent(plugin, EVENT_KILLFOCUS, 0, 0);
+    }
+}
+
+duPlugin* WindowHost::SetCapturePlugin(duPlugin* plugin) {
+    duPlugin* previous = capture_;
+    ::SetCapture(hwnd_);
+    capture_ = plugin;
+    if (previous != plugin && IsValidPlugin(previous)) previous->OnCaptureChanged(plugin);
+    return previous;
+}
+
+void WindowHost::ReleaseCapturePlugin(duPlugin* plugin) {
+    capture_ = nullptr;
+    if (::GetCapture() == hwnd_) ::ReleaseCapture();
+    if (IsValidPlugin(plugin)) plugin->OnCaptureChanged(nullptr);
+}
+
+bool WindowHost::SetPluginTimer(duPlugin* plugin, UINT id, UINT milliseconds) {
+    if (!IsValidPlugin(plugin) || id == 0) return false;
+    timers_.emplace(id, plugin);
+    return ::SetTimer(hwnd_, id, milliseconds, nullptr) != 0;
+}
+
+void WindowHost::KillPluginTimer(UINT id) {
+    ::KillTimer(hwnd_, id);
+    timers_.erase(id);
+}
+
+void WindowHost::AddMessageHook(duPlugin* plugin) {
+    if (IsValidPlugin(plugin) && std::find(hooks_.begin(), hooks_.end(), plugin) == hooks_.end())
+        hooks_.push_back(plugin);
+}
+
+void WindowHost::RemoveMessageHook(duPlugin* plugin) {
+    hooks_.erase(std::remove(hooks_.begin(), hooks_.end(), plugin), hooks_.end());
+}
+
+void WindowHost::OnPluginHidden() {
+    auto leave = [](duPlugin* p) {
+        RECT r;
+        p->GetRect(&r);
+        p->OnMouseLeave(r.right - 1, r.bottom - 1);
+    };
+    duPlugin* focus = focus_;
+    if (focus && !IsPluginShown(focus)) {
+        focus_ = nullptr;
+        if (IsValidPlugin(focus)) {
+            focus->SetFocus(0);
+            leave(focus);
+        }
+        if (hot_ == focus) hot_ = nullptr;  // it has had its leave already
+    }
+    duPlugin* hot = hot_;
+    if (hot && !IsPluginShown(hot)) {
+        hot_ = nullptr;
+        if (IsValidPlugin(hot)) leave(hot);
+    }
+    if (capture_ && !IsPluginShown(capture_)) ReleaseCapturePlugin(capture_);
+}

@@ -1,0 +1,132 @@
+#pragma once
+// The engine's state for one attached window (window property "SYSPLUGIN"):
+// the plugin tables, the focus/hot/capture plugins, timers, message hooks,
+// the last full rendering, the caret and the tooltip.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <tinyxml2.h>
+#include <vector>
+
+#include "dulib/ctrl/duZorderList.h"
+#include "support/Handles.h"
+
+class duPlugin;
+class duWindow;
+class duWindowManager;
+
+class WindowHost {
+public:
+    WindowHost(duWindowManager* manager, HWND hwnd);
+    ~WindowHost();
+    WindowHost(const WindowHost&) = delete;
+    WindowHost& operator=(const WindowHost&) = delete;
+
+    static WindowHost* FromHwnd(HWND hwnd);
+    // Builds the tree of `element` (a duwindow) and subclasses the window.
+    bool Attach(const tinyxml2::XMLElement* element);
+
+    HWND GetHwnd() const { return hwnd_; }
+    duWindowManager* GetManager() const { return manager_; }
+    // The manager is going away before the window.
+    void DetachManager() { manager_ = nullptr; }
+    duWindow* GetRoot() const { return root_; }
+    duZorderList& GetZorderList() { return zorder_; }
+
+    // --- plugin tables ---------------------------------------------------------
+    // Enters the plugin in the z-order list and the name map (the first plugin
+    // of a name keeps it).
+    void AddPlugin(duPlugin* plugin);
+    // Drops every reference the host holds to a plugin that is going away.
+    void ForgetPlugin(duPlugin* plugin);
+    duPlugin* GetPluginByName(const wchar_t* name) const;
+
+    // --- operations for the controls ---------------------------------------------
+    duPlugin* GetFocusPlugin() const { return focus_; }
+    duPlugin* GetHotPlugin() const { return hot_; }
+    duPlugin* GetCapturePlugin() const { return capture_; }
+    void SetFocusPlugin(duPlugin* plugin, BOOL set);
+    duPlugin* SetCapturePlugin(duPlugin* plugin);
+    void ReleaseCapturePlugin(duPlugin* plugin);
+    bool SetPluginTimer(duPlugin* plugin, UINT id, UINT milliseconds);
+    void KillPluginTimer(UINT id);
+    void AddMessageHook(duPlugin* plugin);
+    void RemoveMessageHook(duPlugin* plugin);
+    void ShowTooltip(const wchar_t* text);
+    HWND GetTooltipWindow() const { return tooltip_; }
+    void HideTooltip();
+    bool CreateCaret(int width, int height);
+    void DestroyCaret();
+    void ShowCaret();
+    void HideCaret();
+    void SetCaretPos(int x, int y);
+    UINT GetCaretTimerId() const { return caretTimerId_; }
+    bool IsCaretDrawn() const { return caretShown_; }
+    // What SetPluginVisible does after the flag changed.
+    void OnPluginHidden();
+
+    // --- events, routing and painting -------------------------------------------
+    // Drives one plugin (PluginEvent); pointer events skip disabled plugins and
+    // the notification afterwards is raised only when the plugin survived.
+    void DispatchEvent(duPlugin* plugin, UINT event, WPARAM a, LPARAM b);
+    duPlugin* HitTest(int x, int y);
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Full paint into a new window image, presented on `target` (a normal
+    // window's paint DC; null: the window's own DC) or with
+    // UpdateLayeredWindow.
+    void PaintWindow(HDC target);
+    // Repaints one plugin's visible rectangle with what lies below and above.
+    bool RedrawPluginArea(duPlugin* plugin);
+    // The last full rendering (32-bit top-down, client size); null before the
+    // first paint.
+    HBITMAP GetWindowImage() const { return windowImage_.get(); }
+    bool IsLayered() const;
+    bool InSizeMove() const { return inSizeMove_; }
+
+private:
+    friend LRESULT CALLBACK EngineWindowProc(HWND, UINT, WPARAM, LPARAM);
+    void Teardown();
+    LRESULT CallPrevious(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    void TrackPointer();
+    void PaintPlugin(HDC dc, duPlugin* plugin, const RECT& clip);
+    void Present(HDC target, const RECT* area);
+    void PresentLayered(bool withCaret);
+    void CaretTick();
+
+    HWND tooltip_ = nullptr;
+    duPlugin* focus_ = nullptr;
+    duPlugin* hot_ = nullptr;
+    duPlugin* capture_ = nullptr;
+    duZorderList zorder_;
+    duWindowManager* manager_;
+    HWND hwnd_;
+    WNDPROC previousProc_ = nullptr;
+    BitmapHandle windowImage_;
+    BitmapHandle caretBitmap_;
+    UINT caretTimerId_ = 0;
+    int caretX_ = 0, caretY_ = 0;
+    bool caretShown_ = false;
+    std::map<UINT, duPlugin*> timers_;
+    std::vector<duPlugin*> hooks_;
+    std::map<std::wstring, duPlugin*> names_;
+    bool inSizeMove_ = false;
+
+    duWindow* root_ = nullptr;
+    // The window's skin element, copied so that the plugins' elements outlive
+    // a change of skin.
+    tinyxml2::XMLDocument elements_;
+    int caretWidth_ = 0, caretHeight_ = 0;
+    bool caretWanted_ = false;  // shown by the control (blinking)
+    bool caretSystem_ = false;  // a system caret exists (normal window)
+    bool tooltipTracking_ = false;
+    int depth_ = 0;             // nesting of WindowProc calls
+    bool torndown_ = false;
+    bool reuseCache_ = false;  // painting around a single plugin
+    bool attached_ = false;    // the tree is complete and the window set up
+};
+
+// Unique timer identifiers for controls and carets, process-wide.
+UINT NewTimerId();

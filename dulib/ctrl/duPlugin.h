@@ -1,0 +1,199 @@
+#pragma once
+// Base of every windowless control. Plugins form one tree per window; the
+// window host (WindowHost) drives them with events and paints them.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dulib/ctrl/CtrlDefs.h"
+#include "dulib/ctrl/Placement.h"
+#include "dulib/res/StateFlags.h"
+#include "dulib/res/duObject.h"
+#include "support/Handles.h"
+
+namespace tinyxml2 {
+class XMLElement;
+}
+
+class duPlugin;
+class duPropertyGroup;
+class duResManager;
+class duStyleGroup;
+class WindowHost;
+
+// Receives every notification a plugin raises, before the window does.
+class duListener {
+public:
+    virtual ~duListener() = default;
+    virtual void OnNotify(int code, duPlugin* plugin, int param1, int param2) = 0;
+};
+
+constexpr size_t kPluginTextSize = 128;  // 127 characters and the terminator
+
+class duPlugin : public duObject {
+public:
+    duPlugin();
+
+    // Destroy (inherited) unregisters the plugin, unlinks it from the tree and
+    // from its window host, and destroys its children with it.
+    const wchar_t* GetClassName() override { return L"duPlugin"; }
+
+    virtual const wchar_t* GetType() { return type_; }
+    virtual const wchar_t* GetName() { return name_; }
+    virtual const wchar_t* GetStyle() { return style_; }
+    virtual int GetTextLength() { return static_cast<int>(text_.size()); }
+    virtual const wchar_t* GetText() { return text_.c_str(); }
+    virtual const wchar_t* GetExtra() { return extra_.c_str(); }
+    virtual const wchar_t* GetCursor() { return cursor_; }
+    virtual BOOL IsVisible() { return visible_; }
+    virtual BOOL IsFocus() { return focus_; }
+    virtual BOOL IsDisable() { return disable_; }
+    virtual BOOL IsCached() { return cached_; }
+    virtual BOOL IsOpaque() { return opaque_; }
+    virtual BOOL IsAssociate() { return associate_; }
+    virtual BOOL IsGhost() { return ghost_; }
+    virtual HWND GetHwnd() { return hwnd_; }
+    virtual UINT GetState();
+    virtual int GetZorder() { return zorder_; }
+    virtual void GetRect(RECT* rect) { if (rect) *rect = rect_; }
+    virtual int GetPosTop() { return pos_.top; }
+    virtual int GetPosLeft() { return pos_.left; }
+    virtual int GetPosRight() { return pos_.right; }
+    virtual int GetPosBottom() { return pos_.bottom; }
+    virtual int GetHorzAnchor() { return pos_.horzAnchor; }
+    virtual int GetVertAnchor() { return pos_.vertAnchor; }
+    virtual int GetPosWidth() { return pos_.width; }
+    virtual int GetPosHeight() { return pos_.height; }
+    virtual int GetAlpha() { return alpha_; }
+    virtual duPlugin* GetParent() { return parent_; }
+    virtual duPlugin* GetFirstChild() { return firstChild_; }
+    virtual duPlugin* GetLastChild() { return lastChild_; }
+    virtual duPlugin* GetPreSibling() { return preSibling_; }
+    virtual duPlugin* GetNextSibling() { return nextSibling_; }
+    virtual UINT_PTR GetUserData() { return userData_; }
+    virtual HBITMAP GetCacheBitmap() { return cacheBitmap_.get(); }
+
+    virtual void SetName(const wchar_t* name);
+    virtual void SetStyle(const wchar_t* style);
+    virtual void SetText(const wchar_t* text) { text_ = text ? text : L""; }
+    virtual void SetExtra(const wchar_t* extra) { extra_ = extra ? extra : L""; }
+    virtual void SetCursor(const wchar_t* cursor);
+    virtual void SetVisible(BOOL visible) { visible_ = visible; }
+    virtual void SetFocus(BOOL focus) { focus_ = focus; }
+    virtual void SetDisable(BOOL disable) { disable_ = disable; }
+    virtual void SetCached(BOOL cached) { cached_ = cached; }
+    virtual void SetOpaque(BOOL opaque) { opaque_ = opaque; }
+    virtual void SetAssociate(BOOL associate) { associate_ = associate; }
+    virtual void SetGhost(BOOL ghost) { ghost_ = ghost; }
+    virtual void SetHwnd(HWND hwnd) { hwnd_ = hwnd; }
+    virtual void SetState(UINT state) { state_ = state; }
+    virtual void SetZorder(int zorder) { zorder_ = zorder; }
+    virtual void SetRect(const RECT* rect) { if (rect) rect_ = *rect; }
+    virtual void SetPosTop(int v) { pos_.top = v; }
+    virtual void SetPosLeft(int v) { pos_.left = v; }
+    virtual void SetPosRight(int v) { pos_.right = v; }
+    virtual void SetPosBottom(int v) { pos_.bottom = v; }
+    virtual void SetHorzAnchor(int v) { pos_.horzAnchor = v; }
+    virtual void SetVertAnchor(int v) { pos_.vertAnchor = v; }
+    virtual void SetPosWidth(int v) { pos_.width = v; }
+    virtual void SetPosHeight(int v) { pos_.height = v; }
+    virtual void SetAlpha(int alpha) { alpha_ = alpha; }
+    virtual void SetParent(duPlugin* p) { parent_ = p; }
+    virtual void SetFirstChild(duPlugin* p) { firstChild_ = p; }
+    virtual void SetLastChild(duPlugin* p) { lastChild_ = p; }
+    virtual void SetPreSibling(duPlugin* p) { preSibling_ = p; }
+    virtual void SetNextSibling(duPlugin* p) { nextSibling_ = p; }
+    virtual void SetUserData(UINT_PTR data) { userData_ = data; }
+    virtual void SetCacheBitmap(HBITMAP bitmap) { cacheBitmap_.reset(bitmap); }
+
+    virtual void AddListener(duListener* listener);
+    virtual void RemoveListener(duListener* listener);
+
+    // Places the plugin in `parentRect` (null: the parent's rectangle, or the
+    // window's client area for the root), then re-places the children.
+    virtual void Resize(const RECT* parentRect);
+    virtual duPlugin* FindPlugin(const wchar_t* name);
+
+    virtual void OnMouseIn(int, int) {}
+    virtual void OnMouseLeave(int, int) {}
+    virtual void OnMouseLDown(int, int) {}
+    virtual void OnMouseLUp(int, int) {}
+    virtual void OnMouseRDown(int, int) {}
+    virtual void OnMouseRUp(int, int) {}
+    virtual void OnMouseHover(int, int) {}
+    virtual void OnMouseMove(int, int) {}
+    virtual void OnMouseDbClick(int, int) {}
+    virtual void OnMouseWheel(int, int, int, int) {}
+    virtual void OnCaptureChanged(duPlugin*) {}
+    virtual void OnKillFocus(duPlugin*) {}
+    virtual void OnSetFocus(duPlugin*) {}
+    virtual void OnKeyDown(UINT, UINT, UINT) {}
+    virtual void OnKeyUp(UINT, UINT, UINT) {}
+    virtual void OnTimer(UINT) {}
+    virtual void OnChildShow(duPlugin*, BOOL) {}
+    virtual void OnChildResize(duPlugin*) {}
+    virtual void OnRedraw() {}
+    virtual void OnVScroll(int, int) {}
+    virtual void OnHScroll(int, int) {}
+    virtual LRESULT OnWndMessage(HWND, UINT, WPARAM, LPARAM) { return 0; }
+    virtual void OnSetCursor();
+    virtual void OnUserHook(WPARAM, LPARAM) {}
+    virtual void OnCreate() = 0;
+    virtual void OnInitialized() = 0;
+    virtual void DrawObject(HDC dc) = 0;
+
+    // --- non-virtual helpers ---------------------------------------------------
+    // Reads the common attributes, creates the children and places the plugin.
+    bool LoadPluginFromXml(const tinyxml2::XMLElement* element, WindowHost* host);
+    duPropertyGroup* GetPropertyGroup() { return properties_.get(); }
+    const PlacementAttrs& GetPlacement() const { return pos_; }
+    // The host of the plugin's window, or null once the window is gone.
+    WindowHost* GetHost();
+    duResManager* GetResManager();
+    duStyleGroup* GetStyleGroup(const wchar_t* name);
+    // Rectangle (0, 0, width, height): what DrawObject paints into.
+    RECT LocalRect() const { return RECT{0, 0, rect_.right - rect_.left, rect_.bottom - rect_.top}; }
+    const std::vector<duListener*>& Listeners() const { return listeners_; }
+
+protected:
+    ~duPlugin() override;
+    // The placement half of Resize, without the children.
+    void PlaceSelf(const RECT* parentRect);
+
+private:
+    void UnlinkFromParent();
+
+    wchar_t type_[kPluginTextSize] = {};
+    wchar_t name_[kPluginTextSize] = {};
+    wchar_t style_[kPluginTextSize] = {};
+    wchar_t cursor_[kPluginTextSize] = {};
+    std::wstring text_;
+    std::wstring extra_;
+    BOOL visible_ = 1;
+    BOOL focus_ = 0;
+    BOOL disable_ = 0;
+    BOOL cached_ = 0;
+    BOOL opaque_ = 0;
+    BOOL associate_ = 0;
+    BOOL ghost_ = 0;
+    HWND hwnd_ = nullptr;
+    int zorder_ = 0;
+    UINT state_ = STATE_NORMAL;
+    int alpha_ = 255;
+    PlacementAttrs pos_;
+    UINT_PTR userData_ = 0;
+    duPlugin* parent_ = nullptr;
+    duPlugin* firstChild_ = nullptr;
+    duPlugin* lastChild_ = nullptr;
+    duPlugin* nextSibling_ = nullptr;
+    duPlugin* preSibling_ = nullptr;
+    std::unique_ptr<duPropertyGroup> properties_;
+    RECT rect_ = {};
+    BitmapHandle cacheBitmap_;
+    std::vector<duListener*> listeners_;
+};
+
+// Copies at most 127 characters (null gives empty text).
+void CopyPluginText(wchar_t (&dst)[kPluginTextSize], const wchar_t* src);

@@ -138,6 +138,23 @@ TEST_F(EditTest, PasswordNeverReachesTheClipboard) {
     EXPECT_EQ(GetTestClipboard(), L"visible");
 }
 
+TEST_F(EditTest, LongPasswordScrollsByCharacters) {
+    std::wstring secret;
+    for (int i = 0; i < 10000; ++i) secret += (i % 7 == 0) ? kPair : L"s";
+    pwd_->SetText(secret.c_str());
+    Focus(pwd_);
+    win_->Key(VK_END);
+    EXPECT_GT(pwd_->GetFirstVisible(), 0);
+    POINT caret;
+    pwd_->PosFromChar(pwd_->GetTextLength(), &caret);
+    RECT r, line = pwd_->GetTextLine();
+    pwd_->GetRect(&r);
+    EXPECT_LE(caret.x, r.left + line.right);
+    EXPECT_GT(caret.x, r.left + line.left);
+    win_->Key(VK_LEFT, false, true);
+    EXPECT_EQ(pwd_->GetSel(), static_cast<DWORD>(MAKELONG(pwd_->GetTextLength() - 1, pwd_->GetTextLength())));
+}
+
 TEST_F(EditTest, DeleteKeysWithoutSelection) {
     edit_->SetText(L"abcdef");
     Focus(edit_);

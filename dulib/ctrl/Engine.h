@@ -6,6 +6,7 @@
 #include "dulib/ctrl/CtrlDefs.h"
 #include "dulib/ctrl/EngineOps.h"
 #include "dulib/ctrl/MatchName.h"
+#include "dulib/ctrl/PluginFactory.h"
 #include "dulib/ctrl/PluginRegistry.h"
 #include "dulib/ctrl/PluginTree.h"
 #include "dulib/ctrl/UiDispatcher.h"

@@ -9,22 +9,18 @@
 
 namespace {
 
-// Copies the target pixels under (x, y, w, h) (logical coordinates of dc)
-// into background, for those inside the clip box and the bitmap.
-void CopyUnderlay(HDC dc, int x, int y, int w, int h, const RECT& clip, DWORD* background) {
-    Dib32View target;
-    if (!GetDcDib32View(dc, &target)) return;
-    POINT corners[3] = {{x, y}, {clip.left, clip.top}, {clip.right, clip.bottom}};
-    ::LPtoDP(dc, corners, 3);
-    int left = std::max({corners[0].x, corners[1].x, 0L});
-    int top = std::max({corners[0].y, corners[1].y, 0L});
-    int right = std::min({corners[0].x + w, corners[2].x, static_cast<LONG>(target.width)});
-    int bottom = std::min({corners[0].y + h, corners[2].y, static_cast<LONG>(target.height)});
-    for (int py = top; py < bottom; ++py) {
-        const DWORD* row = target.Row(py);
-        DWORD* out = background + static_cast<size_t>(py - corners[0].y) * w + (left - corners[0].x);
-        if (right > left) std::memcpy(out, row + left, sizeof(DWORD) * static_cast<size_t>(right - left));
-    }
+// Copies the target pixels under (x, y, w, h) (logical coordinates of dc) into
+// the background DC, for those inside the clip box; the others stay 0. Only a
+// 32-bit target has an alpha channel worth reading back.
+void CopyUnderlay(HDC dc, int x, int y, int w, int h, const RECT& clip, HDC background) {
+    HGDIOBJ bitmap = ::GetCurrentObject(dc, OBJ_BITMAP);
+    BITMAP info = {};
+    if (!bitmap || !::GetObjectW(bitmap, sizeof(info), &info) || info.bmBitsPixel != 32 || !info.bmBits) return;
+    RECT area = {x, y, x + w, y + h}, visible = {};
+    if (!::IntersectRect(&visible, &area, &clip)) return;
+    // Parts outside the target bitmap are not copied by the blit.
+    ::BitBlt(background, visible.left - x, visible.top - y, visible.right - visible.left,
+             visible.bottom - visible.top, dc, visible.left, visible.top, SRCCOPY);
 }
 
 }  // namespace
@@ -61,11 +57,16 @@ bool DrawAlphaText(HDC dc, HFONT font, COLORREF color, const wchar_t* text, int 
     BYTE* maskBits = nullptr;
     BitmapHandle mask(CreateDib32(w, h, &maskBits));
     MemoryDc maskDc(::CreateCompatibleDC(dc));
-    if (!back || !mask || !maskDc) return false;
+    MemoryDc backDc(::CreateCompatibleDC(dc));
+    if (!back || !mask || !maskDc || !backDc) return false;
     auto* background = reinterpret_cast<DWORD*>(backBits);
     auto* coverage = reinterpret_cast<DWORD*>(maskBits);
     const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
-    CopyUnderlay(dc, x, y, w, h, clip, background);
+    {
+        SelectGuard selectBack(backDc.get(), back.get());
+        CopyUnderlay(dc, x, y, w, h, clip, backDc.get());
+        ::GdiFlush();
+    }
 
     std::memset(maskBits, 0xFF, pixels * 4);
     {

@@ -30,7 +30,9 @@ bool GetDcDib32View(HDC dc, Dib32View* view) {
     view->width = section.dsBm.bmWidth;
     view->height = section.dsBm.bmHeight;
     view->stride = section.dsBm.bmWidthBytes;
-    view->topDown = section.dsBmih.biHeight < 0;
+    // GetObject does not report the row order of a DIB section; every
+    // surface the engine makes is top-down (CreateDib32).
+    view->topDown = true;
     return view->width > 0 && view->height > 0;
 }
 

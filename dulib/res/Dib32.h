@@ -8,10 +8,10 @@
 HBITMAP CreateDib32(int width, int height, BYTE** bits);
 
 // Pixels of the 32-bit DIB section currently selected in dc, with its size;
-// null when there is none.
+// null when there is none. Rows are taken as top-down, as CreateDib32 makes them.
 BYTE* GetDcDib32(HDC dc, int* width, int* height);
 
-// Where the pixels of a 32-bit DIB section lie, whatever its row order.
+// Where the pixels of a 32-bit DIB section lie (top-down, see GetDcDib32).
 struct Dib32View {
     BYTE* bits = nullptr;
     int width = 0;

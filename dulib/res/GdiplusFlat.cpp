@@ -5,34 +5,48 @@
 
 #include <algorithm>
 
-DcGraphics::DcGraphics(HDC dc) {
+DcGraphics::DcGraphics(HDC dc, const RECT& area) : dc_(dc) {
     if (!dc) return;
-    Dib32View view;
-    if (GetDcDib32View(dc, &view) && view.topDown) {
-        ::GdiFlush();
-        if (GdipCreateBitmapFromScan0(view.width, view.height, view.stride, PixelFormat32bppPARGB, view.bits,
-                                      &surface_.bitmap) == Ok &&
-            GdipGetImageGraphicsContext(surface_.bitmap, &graphics_.graphics) == Ok) {
-            RegionHandle clip(::CreateRectRgn(0, 0, 0, 0));
-            if (clip && ::GetClipRgn(dc, clip.get()) == 1) {
-                GpRegion* region = nullptr;
-                if (GdipCreateRegionHrgn(clip.get(), &region) == Ok) {
-                    GdipSetClipRegion(graphics_.graphics, region, CombineModeReplace);
-                    GdipDeleteRegion(region);
-                }
-            }
-            POINT origin = {0, 0};
-            ::LPtoDP(dc, &origin, 1);
-            GdipTranslateWorldTransform(graphics_.graphics, static_cast<REAL>(origin.x),
-                                        static_cast<REAL>(origin.y), MatrixOrderPrepend);
-            return;
-        }
-        if (graphics_.graphics) {
-            GdipDeleteGraphics(graphics_.graphics);
-            graphics_.graphics = nullptr;
-        }
+    HGDIOBJ bitmap = ::GetCurrentObject(dc, OBJ_BITMAP);
+    BITMAP info = {};
+    RECT clip = {};
+    bool deep = bitmap && ::GetObjectW(bitmap, sizeof(info), &info) && info.bmBitsPixel == 32 && info.bmBits;
+    if (!deep) {
+        GdipCreateFromHDC(dc, &graphics_.graphics);
+        return;
     }
-    GdipCreateFromHDC(dc, &graphics_.graphics);
+    // Only the visible part of the area is worth copying (and a skin may
+    // name absurd sizes).
+    if (::GetClipBox(dc, &clip) == ERROR || !::IntersectRect(&area_, &area, &clip)) return;
+    int width = area_.right - area_.left, height = area_.bottom - area_.top;
+    BYTE* bits = nullptr;
+    copy_ = CreateDib32(width, height, &bits);
+    copyDc_ = copy_ ? ::CreateCompatibleDC(dc) : nullptr;
+    if (!copyDc_) return;
+    oldBitmap_ = ::SelectObject(copyDc_, copy_);
+    ::BitBlt(copyDc_, 0, 0, width, height, dc, area_.left, area_.top, SRCCOPY);
+    ::GdiFlush();
+    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB, bits, &surface_.bitmap) != Ok ||
+        GdipGetImageGraphicsContext(surface_.bitmap, &graphics_.graphics) != Ok)
+        return;
+    GdipTranslateWorldTransform(graphics_.graphics, static_cast<REAL>(-area_.left), static_cast<REAL>(-area_.top),
+                                MatrixOrderPrepend);
+}
+
+DcGraphics::~DcGraphics() {
+    if (copyDc_ && graphics_.graphics) {
+        GdipDeleteGraphics(graphics_.graphics);
+        graphics_.graphics = nullptr;
+        GdipDisposeImage(surface_.bitmap);  // the pixels are final once the bitmap is gone
+        surface_.bitmap = nullptr;
+        ::BitBlt(dc_, area_.left, area_.top, area_.right - area_.left, area_.bottom - area_.top, copyDc_, 0, 0,
+                 SRCCOPY);
+    }
+    if (copyDc_) {
+        ::SelectObject(copyDc_, oldBitmap_);
+        ::DeleteDC(copyDc_);
+    }
+    if (copy_) ::DeleteObject(copy_);
 }
 
 ARGB MakeArgb(COLORREF color, int alpha) {

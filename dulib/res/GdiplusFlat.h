@@ -32,17 +32,26 @@ struct GpBrushOwner {
 // width * 4), replacing what was there, scaled to the whole buffer.
 bool DrawImageIntoPixels(GpImage* image, BYTE* pixels, int width, int height, bool highQuality);
 
-// A GDI+ drawing surface for a device context. On a 32-bit DIB section the
-// graphics draw straight into its premultiplied pixels (so the alpha channel
-// stays right), honouring the DC's clip region and origin; on anything else
-// they go through the DC.
+// A GDI+ drawing surface for the part `area` (logical coordinates) of a
+// device context. On a 32-bit bitmap the area is copied into a premultiplied
+// GDI+ bitmap, drawn on, and copied back when the object goes away, so the
+// alpha channel comes out right and the DC's clip and origin hold; on anything
+// else the graphics draw through the DC.
 class DcGraphics {
 public:
-    explicit DcGraphics(HDC dc);
+    DcGraphics(HDC dc, const RECT& area);
+    ~DcGraphics();
+    DcGraphics(const DcGraphics&) = delete;
+    DcGraphics& operator=(const DcGraphics&) = delete;
     GpGraphics* get() const { return graphics_.graphics; }
     explicit operator bool() const { return graphics_.graphics != nullptr; }
 
 private:
+    HDC dc_ = nullptr;
+    RECT area_ = {};
+    HBITMAP copy_ = nullptr;
+    HDC copyDc_ = nullptr;
+    HGDIOBJ oldBitmap_ = nullptr;
     GpBitmapOwner surface_;
     GpGraphicsOwner graphics_;
 };

@@ -17,14 +17,30 @@ RECT PlaceStyleRect(int left, int top, int right, int bottom, int width, int hei
     return r;
 }
 
+namespace {
+
+// The image's bitmap selected into one memory DC for all blits of a painter
+// call (tiling makes thousands of them).
+class BlitSource {
+public:
+    BlitSource(HDC dc, HBITMAP bitmap) : source_(::CreateCompatibleDC(dc)), select_(source_.get(), bitmap) {}
+    bool Blend(HDC dc, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, int alpha) const {
+        if (!dc || !source_ || dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return false;
+        BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(std::clamp(alpha, 0, 255)), AC_SRC_ALPHA};
+        return ::AlphaBlend(dc, dx, dy, dw, dh, source_.get(), sx, sy, sw, sh, blend) != FALSE;
+    }
+
+private:
+    MemoryDc source_;
+    SelectGuard select_;
+};
+
+}  // namespace
+
 bool BlendBitmap(HDC dc, int dx, int dy, int dw, int dh, HBITMAP bitmap, int sx, int sy, int sw, int sh,
                  int alpha) {
     if (!dc || !bitmap || dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return false;
-    MemoryDc source(::CreateCompatibleDC(dc));
-    if (!source) return false;
-    SelectGuard select(source.get(), bitmap);
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(std::clamp(alpha, 0, 255)), AC_SRC_ALPHA};
-    return ::AlphaBlend(dc, dx, dy, dw, dh, source.get(), sx, sy, sw, sh, blend) != FALSE;
+    return BlitSource(dc, bitmap).Blend(dc, dx, dy, dw, dh, sx, sy, sw, sh, alpha);
 }
 
 namespace {
@@ -65,14 +81,26 @@ bool PaintTile(HDC dc, const RECT& dest, duImage* image, const RECT& source, int
     Box d(dest), s(source);
     if (!Usable(dc, image, d, s)) return false;
     int columns = d.w / s.w + 1, rows = d.h / s.h + 1;
-    for (int j = 0; j < rows; ++j) {
+    // Only the tiles that meet the clip box are blitted: the same picture, and
+    // a huge destination cannot turn into billions of calls.
+    int firstColumn = 0, lastColumn = columns - 1, firstRow = 0, lastRow = rows - 1;
+    RECT clip;
+    if (::GetClipBox(dc, &clip) != ERROR) {
+        auto clampIndex = [](long long v, int high) { return static_cast<int>(std::clamp<long long>(v, 0, high)); };
+        firstColumn = clampIndex((static_cast<long long>(clip.left) - d.x) / s.w, columns - 1);
+        lastColumn = clampIndex((static_cast<long long>(clip.right) - d.x) / s.w, columns - 1);
+        firstRow = clampIndex((static_cast<long long>(clip.top) - d.y) / s.h, rows - 1);
+        lastRow = clampIndex((static_cast<long long>(clip.bottom) - d.y) / s.h, rows - 1);
+    }
+    BlitSource blit(dc, image->GetBitmap());
+    for (int j = firstRow; j <= lastRow; ++j) {
         int top = d.y + j * s.h;
         int bottom = std::min(d.y + (j + 1) * s.h, d.y + d.h);
-        for (int i = 0; i < columns; ++i) {
+        for (int i = firstColumn; i <= lastColumn; ++i) {
             int left = d.x + i * s.w;
             int right = std::min(d.x + (i + 1) * s.w, d.x + d.w);
             int w = right - left, h = bottom - top;
-            if (w > 0 && h > 0) BlendBitmap(dc, left, top, w, h, image->GetBitmap(), s.x, s.y, w, h, alpha);
+            if (w > 0 && h > 0) blit.Blend(dc, left, top, w, h, s.x, s.y, w, h, alpha);
         }
     }
     return true;
@@ -129,10 +157,10 @@ bool PaintStretchPartAll(HDC dc, const RECT& dest, duImage* image, const RECT& s
     const int dhs[3] = {top, d.h - top - bottom, bottom};
     const int sys[3] = {s.y, s.y + top, s.y + s.h - bottom};
     const int shs[3] = {top, s.h - top - bottom, bottom};
+    BlitSource blit(dc, bitmap);
     for (int row = 0; row < 3; ++row)
         for (int col = 0; col < 3; ++col)
-            BlendBitmap(dc, dxs[col], dys[row], dws[col], dhs[row], bitmap, sxs[col], sys[row], sws[col], shs[row],
-                        alpha);
+            blit.Blend(dc, dxs[col], dys[row], dws[col], dhs[row], sxs[col], sys[row], sws[col], shs[row], alpha);
     return true;
 }
 

@@ -153,17 +153,22 @@ POINT ReadXmlPoint(const tinyxml2::XMLElement* element, const char* attr) {
     return ParseSkinPoint(ReadXmlText(element, attr).c_str());
 }
 
+std::wstring FormatDebugTraceLine(int counter, const wchar_t* format, va_list args) {
+    wchar_t message[512] = {};
+    if (format) _vsnwprintf_s(message, 512, _TRUNCATE, format, args);
+    wchar_t line[512] = {};
+    _snwprintf_s(line, 512, _TRUNCATE, L"[%d]%s", counter, message);
+    return line;
+}
+
 void DebugTrace(const wchar_t* format, ...) {
     static std::atomic<int> counter{0};
     if (!format) return;
-    wchar_t message[512] = {};
     va_list args;
     va_start(args, format);
-    _vsnwprintf_s(message, 512, _TRUNCATE, format, args);
+    std::wstring line = FormatDebugTraceLine(counter.fetch_add(1), format, args);
     va_end(args);
-    wchar_t line[512] = {};
-    _snwprintf_s(line, 512, _TRUNCATE, L"[%d]%s", counter.fetch_add(1), message);
-    ::OutputDebugStringW(line);
+    ::OutputDebugStringW(line.c_str());
 }
 
 std::string SkinTextToUtf8(const wchar_t* text, size_t length) {
@@ -174,13 +179,31 @@ std::string SkinTextToUtf8(const wchar_t* text, size_t length) {
     std::string utf8 = CCodedConversion().WideToUtf8(wide);
     std::string out;
     out.reserve(utf8.size() + 16);
-    for (size_t i = 0; i < utf8.size(); ++i) {
+    // Comments and CDATA sections are literal text: they pass unchanged.
+    static const struct {
+        const char* open;
+        const char* close;
+    } literal[] = {{"<!--", "-->"}, {"<![CDATA[", "]]>"}};
+    size_t i = 0;
+    while (i < utf8.size()) {
+        bool copied = false;
+        for (const auto& section : literal) {
+            if (utf8.compare(i, std::strlen(section.open), section.open) != 0) continue;
+            size_t end = utf8.find(section.close, i + std::strlen(section.open));
+            end = (end == std::string::npos) ? utf8.size() : end + std::strlen(section.close);
+            out.append(utf8, i, end - i);
+            i = end;
+            copied = true;
+            break;
+        }
+        if (copied) continue;
         // The parser keeps a stray '&' only by luck (and drops it after an
         // earlier entity in the same value); make it a proper reference.
         if (utf8[i] == '&' && !IsEntityStart(utf8.c_str() + i + 1))
             out += "&amp;";
         else
             out += utf8[i];
+        ++i;
     }
     return out;
 }

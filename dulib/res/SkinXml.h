@@ -3,6 +3,7 @@
 // Attribute values are UTF-8 in the parsed document and UTF-16 here. A missing
 // element or attribute counts as absent.
 #include <windows.h>
+#include <cstdarg>
 #include <string>
 #include <tinyxml2.h>
 
@@ -31,6 +32,8 @@ POINT ParseSkinPoint(const wchar_t* text);
 // printf-style into 512 characters, prefixed "[n]" with a counter growing by
 // one per message, to the platform debug output.
 void DebugTrace(const wchar_t* format, ...);
+// The line DebugTrace writes for message number `counter`.
+std::wstring FormatDebugTraceLine(int counter, const wchar_t* format, va_list args);
 
 // UTF-16 skin text (without byte-order mark) to UTF-8 ready for the parser;
 // a bare '&' that starts no entity reference is escaped so that it loads as

@@ -3,6 +3,8 @@
 #include "dulib/res/GdiplusFlat.h"
 #include "dulib/res/SkinXml.h"
 
+#include <algorithm>
+
 const wchar_t* duLineStyle::GetClassName() { return L"duLineStyle"; }
 
 bool duLineStyle::LoadFromXml(const tinyxml2::XMLElement* element) {
@@ -33,7 +35,12 @@ void duLineStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha) {
         return GpPoint{v.x < 0 ? p.right + v.x : p.left + v.x, v.y < 0 ? p.bottom + v.y : p.top + v.y};
     };
     GpPoint points[2] = {place(start_), place(end_)};
-    DcGraphics graphics(dc);
+    // The pen reaches half its width (and the dash caps a little more) past
+    // the segment.
+    int reach = std::max(lineWidth_, 1) + 2;
+    RECT area = {std::min(points[0].X, points[1].X) - reach, std::min(points[0].Y, points[1].Y) - reach,
+                 std::max(points[0].X, points[1].X) + reach, std::max(points[0].Y, points[1].Y) + reach};
+    DcGraphics graphics(dc, area);
     GpPenOwner pen;
     if (!graphics ||
         GdipCreatePen1(MakeArgb(color_, alpha), static_cast<REAL>(lineWidth_), UnitPixel, &pen.pen) != Ok)

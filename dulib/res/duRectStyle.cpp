@@ -1,6 +1,12 @@
 #include "dulib/res/duRectStyle.h"
 
+#include "dulib/res/Dib32.h"
 #include "dulib/res/GdiplusFlat.h"
+#include "dulib/res/Painters.h"
+#include "support/Handles.h"
+
+#include <algorithm>
+#include <vector>
 #include "dulib/res/SkinXml.h"
 
 const wchar_t* duRectStyle::GetClassName() { return L"duRectStyle"; }
@@ -33,20 +39,48 @@ void duRectStyle::CopyFrom(duStyleBase* other) {
 void duRectStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha) {
     if (!dc || !rect || (!fill_ && !border_)) return;
     RECT r = PlaceIn(*rect);
+    if (fill_) FillPremultiplied(dc, r, fillColor_, alpha);
+    if (border_) DrawBorder(dc, r, alpha);
+}
+
+// The outline is drawn through four thin strips along the edges rather than
+// one copy of the whole rectangle: each strip sees the whole outline (so dashes
+// run on), but only the pixels near the edges are copied and composed.
+void duRectStyle::DrawBorder(HDC dc, const RECT& r, int alpha) {
     int width = r.right - r.left, height = r.bottom - r.top;
-    DcGraphics graphics(dc);
-    if (!graphics) return;
-    if (fill_) {
-        GpBrushOwner brush;
-        if (GdipCreateSolidFill(MakeArgb(fillColor_, alpha), &brush.brush) == Ok)
-            GdipFillRectangleI(graphics.get(), brush.brush, r.left, r.top, width, height);
+    long long margin = std::max(borderWidth_, 1) / 2 + 2;
+    RECT whole = {r.left - 1, r.top - 1, r.right + 1, r.bottom + 1};
+    std::vector<RECT> areas;
+    if (margin > 64 || width <= 4 * margin || height <= 4 * margin) {
+        areas.push_back(whole);
+    } else {
+        LONG m = static_cast<LONG>(margin);
+        LONG right = r.right - 1, bottom = r.bottom - 1;  // the outline's far edges
+        areas.push_back(RECT{r.left - m, r.top - m, right + m + 1, r.top + m + 1});
+        areas.push_back(RECT{r.left - m, bottom - m, right + m + 1, bottom + m + 1});
+        areas.push_back(RECT{r.left - m, r.top + m + 1, r.left + m + 1, bottom - m});
+        areas.push_back(RECT{right - m, r.top + m + 1, right + m + 1, bottom - m});
     }
-    if (border_) {
+    for (const RECT& area : areas) {
+        DcGraphics graphics(dc, area);
         GpPenOwner pen;
-        if (GdipCreatePen1(MakeArgb(borderColor_, alpha), static_cast<REAL>(borderWidth_), UnitPixel, &pen.pen) ==
-            Ok) {
-            GdipSetPenDashStyle(pen.pen, DashStyleOf(borderType_.c_str()));
-            GdipDrawRectangleI(graphics.get(), pen.pen, r.left, r.top, width - 1, height - 1);
-        }
+        if (!graphics ||
+            GdipCreatePen1(MakeArgb(borderColor_, alpha), static_cast<REAL>(borderWidth_), UnitPixel, &pen.pen) != Ok)
+            continue;
+        GdipSetPenDashStyle(pen.pen, DashStyleOf(borderType_.c_str()));
+        GdipDrawRectangleI(graphics.get(), pen.pen, r.left, r.top, width - 1, height - 1);
     }
+}
+
+// A solid fill is the colour laid over the area with the draw alpha: one
+// stretched blend of a single premultiplied pixel does it at GDI speed.
+void duRectStyle::FillPremultiplied(HDC dc, const RECT& r, COLORREF color, int alpha) {
+    if (r.right <= r.left || r.bottom <= r.top) return;
+    BYTE* bits = nullptr;
+    BitmapHandle pixel(CreateDib32(1, 1, &bits));
+    if (!pixel) return;
+    DWORD a = static_cast<DWORD>(std::clamp(alpha, 0, 255));
+    *reinterpret_cast<DWORD*>(bits) = (a << 24) | ((GetRValue(color) * a / 255) << 16) |
+                                      ((GetGValue(color) * a / 255) << 8) | (GetBValue(color) * a / 255);
+    BlendBitmap(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, pixel.get(), 0, 0, 1, 1, 255);
 }

@@ -28,6 +28,9 @@ public:
     virtual void SetBorderWidth(int width) { borderWidth_ = width; }
 
 private:
+    static void FillPremultiplied(HDC dc, const RECT& r, COLORREF color, int alpha);
+    void DrawBorder(HDC dc, const RECT& r, int alpha);
+
     COLORREF fillColor_ = RGB(255, 255, 255);
     COLORREF borderColor_ = 0;
     int fill_ = 0;

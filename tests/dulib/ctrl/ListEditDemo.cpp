@@ -64,6 +64,9 @@ int wmain(int argc, wchar_t** argv) {
     SetWindowPos(hwnd, nullptr, 60, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(hwnd, SW_SHOW);
 
+    // The test skin's extra list and bar are not part of this picture.
+    SetPluginVisible(GetPluginByName(hwnd, L"Plain"), FALSE);
+    SetPluginVisible(GetPluginByName(hwnd, L"HBar"), FALSE);
     auto* list = dynamic_cast<duListBoxEx*>(GetPluginByName(hwnd, L"List"));
     duPlugin* templ = GetPluginByName(hwnd, L"Row_");
     const wchar_t* names[] = {L"Kestrane 翻译客户端", L"Office 插件 (Word)", L".NET Framework 4.8", L"离线词典 英汉",

@@ -67,7 +67,11 @@ int wmain(int argc, wchar_t** argv) {
     RedrawPlugin(disabled, TRUE);
     RECT r;
     GetPluginByName(hwnd, L"CancelButton")->GetRect(&r);
-    ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    POINT over{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    POINT screen = over;
+    ::ClientToScreen(hwnd, &screen);
+    ::SetCursorPos(screen.x, screen.y);
+    ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y));
     ::SendMessageW(hwnd, WM_PAINT, 0, 0);
 
     ::SetTimer(hwnd, kPollTimer, 100, nullptr);

@@ -57,8 +57,8 @@ const wchar_t kSkin[] = LR"XML(<directui version="1.0">
       <text state="all" left="22" font="text" textcolor="RGB(30,34,40)" valign="center"/>
     </style>
     <style name="radio">
-      <image state="normalall" left="0" top="4" width="16" height="16" picfile="radio" selectleft="0" selectwidth="16" paintmode="normal"/>
-      <image state="checkedall" left="0" top="4" width="16" height="16" picfile="radio" selectleft="16" selectwidth="16" paintmode="normal"/>
+      <image state="normalall" left="0" top="4" width="16" height="16" picfile="radio" selectleft="0" selectwidth="16" selectheight="16" paintmode="normal"/>
+      <image state="checkedall" left="0" top="4" width="16" height="16" picfile="radio" selectleft="16" selectwidth="16" selectheight="16" paintmode="normal"/>
       <text state="all" left="24" font="text" textcolor="RGB(30,34,40)" valign="center"/>
     </style>
     <style name="label"><text state="all" font="small" textcolor="RGB(96,104,116)" valign="center"/></style>
@@ -79,10 +79,10 @@ const wchar_t kSkin[] = LR"XML(<directui version="1.0">
   </layout>
 
   <static name="LabelRow" left="20" top="50" width="370" height="18" style="label" text="type 1: buttons from the left, the last one sized by its text"/>
-  <layout name="ButtonRow" type="1" xspace="8" left="20" top="70" width="380" height="30">
-    <button name="InstallButton" width="90" height="30" style="primary" text="Install"/>
-    <button name="CancelButton" width="90" height="30" style="btn" text="Cancel"/>
-    <button name="DisabledButton" width="90" height="30" style="btn" text="Disabled"/>
+  <layout name="ButtonRow" type="1" xspace="6" left="20" top="70" width="380" height="30">
+    <button name="InstallButton" width="84" height="30" style="primary" text="Install"/>
+    <button name="CancelButton" width="84" height="30" style="btn" text="Cancel" tooltip="Leave the setup"/>
+    <button name="DisabledButton" width="84" height="30" style="btn" text="Disabled" graydisable="true"/>
     <button name="AutoButton" autosize="true" fixleft="14" fixright="14" height="30" style="btn" text="Sized to text"/>
   </layout>
 

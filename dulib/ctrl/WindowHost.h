@@ -121,6 +121,7 @@ private:
     bool tooltipTracking_ = false;
     int depth_ = 0;             // nesting of WindowProc calls
     bool torndown_ = false;
+    bool reuseCache_ = false;  // painting around a single plugin
 };
 
 // Unique timer identifiers for controls and carets, process-wide.

@@ -362,13 +362,13 @@ void duEdit::OnMouseRUp(int x, int y) {
     // Owned by the nearest ancestor that is not a child window.
     HWND owner = hwnd;
     while ((GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD) && ::GetParent(owner)) owner = ::GetParent(owner);
-    HMENU menu = BuildEditMenu(GetMenuState());
+    MenuHandle menu(BuildEditMenu(GetMenuState()));
     if (!menu) return;
     POINT screen{x, y};
     ClientToScreen(hwnd, &screen);
-    const UINT command = static_cast<UINT>(
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0, owner, nullptr));
-    DestroyMenu(menu);
+    const UINT command = static_cast<UINT>(TrackPopupMenu(
+        menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0, owner, nullptr));
+    menu.reset();
     if (command && IsValidPlugin(this)) RunMenuCommand(command);
 }
 

@@ -104,6 +104,9 @@ void WindowHost::PaintWindow(HDC target) {
 }
 
 bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
+    // Controls settling in while the window is being attached (autosize,
+    // layouts) wait for the first full paint.
+    if (!attached_) return true;
     const SIZE client = ClientSize(hwnd_);
     SIZE size{};
     BYTE* bits = nullptr;
@@ -189,6 +192,7 @@ bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
 void WindowHost::Present(HDC target, const RECT* area) {
     if (!windowImage_) return;
     if (IsLayered()) {
+        caretShown_ = false;  // the update shows the image without the caret
         PresentLayered(false);
         return;
     }

@@ -55,6 +55,7 @@ public:
     void AddMessageHook(duPlugin* plugin);
     void RemoveMessageHook(duPlugin* plugin);
     void ShowTooltip(const wchar_t* text);
+    HWND GetTooltipWindow() const { return tooltip_; }
     void HideTooltip();
     bool CreateCaret(int width, int height);
     void DestroyCaret();
@@ -122,6 +123,7 @@ private:
     int depth_ = 0;             // nesting of WindowProc calls
     bool torndown_ = false;
     bool reuseCache_ = false;  // painting around a single plugin
+    bool attached_ = false;    // the tree is complete and the window set up
 };
 
 // Unique timer identifiers for controls and carets, process-wide.

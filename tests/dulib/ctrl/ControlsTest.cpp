@@ -1,5 +1,7 @@
 // Button fades driven tick by tick, autosize, ghost pass-through and the
 // root window's border hit test and size limits.
+#include <windows.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "tests/dulib/ctrl/CtrlTestSupport.h"
@@ -129,4 +131,75 @@ TEST(RootWindow, NoBorderMeansClientEverywhere) {
     POINT pt{0, 0};
     ::ClientToScreen(w.hwnd(), &pt);
     EXPECT_EQ(HTCLIENT, ::SendMessageW(w.hwnd(), WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)));
+}
+
+TEST(Tooltip, ShownOnEnterAndTakenDownOnLeave) {
+    TempDir dir;
+    WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="W" width="200" height="100" style="white">
+      <button name="Tip" left="10" top="10" width="50" height="30" style="btn" tooltip="Leave the setup"/>
+    </duwindow>)XML"));
+    TestWindow w(dir);
+    ASSERT_TRUE(w.ok());
+    HWND tip = w.host()->GetTooltipWindow();
+    ASSERT_NE(nullptr, tip);
+    EXPECT_EQ(0, ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+    w.Move(20, 20);
+    EXPECT_EQ(1, ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+    wchar_t text[64] = {};
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = w.hwnd();
+    ti.uId = 1;
+    ti.lpszText = text;
+    ::SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&ti));
+    EXPECT_STREQ(L"Leave the setup", text);
+    w.Move(150, 80);
+    EXPECT_EQ(0, ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+}
+
+TEST(WindowLifetime, HandlerThatClosesTheWindowEndsRoutingSafely) {
+    TempDir dir;
+    WriteSkin(dir, ControlsSkin());
+    TestWindow w(dir);
+    ASSERT_TRUE(w.ok());
+    duPlugin* fade = w.Get(L"Fade");
+    HWND hwnd = w.hwnd();
+    w.onNotify = [hwnd](duPlugin*, const NotifyRecord& r) {
+        if (r.code == DUM_LBUTTONDOWN) ::DestroyWindow(hwnd);
+    };
+    w.Move(20, 20);
+    w.LDown(20, 20);
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_FALSE(IsValidPlugin(fade));
+    EXPECT_EQ(nullptr, WindowHost::FromHwnd(hwnd));
+    EXPECT_FALSE(RedrawPlugin(fade, TRUE));
+}
+
+TEST(WindowActivation, RootStateFollowsActivation) {
+    TempDir dir;
+    WriteSkin(dir, ControlsSkin());
+    TestWindow w(dir);
+    ASSERT_TRUE(w.ok());
+    ::SendMessageW(w.hwnd(), WM_NCACTIVATE, FALSE, 0);
+    EXPECT_EQ(STATE_CHECKEDALL, w.host()->GetRoot()->GetState());
+    ::SendMessageW(w.hwnd(), WM_NCACTIVATE, TRUE, 0);
+    EXPECT_EQ(STATE_NORMALALL, w.host()->GetRoot()->GetState());
+}
+
+TEST(HitTesting, HigherLevelsAreHitFirst) {
+    TempDir dir;
+    WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="W" width="200" height="100" style="white">
+      <static name="Low" left="10" top="10" width="100" height="50" style="red"/>
+      <static name="High" left="50" top="20" width="100" height="50" style="green" zorder="9"/>
+      <static name="Later" left="0" top="0" width="60" height="60" style="blue"/>
+      <static name="Hidden" left="0" top="0" width="200" height="100" style="blue" zorder="20" visible="false"/>
+    </duwindow>)XML"));
+    TestWindow w(dir);
+    ASSERT_TRUE(w.ok());
+    EXPECT_EQ(w.Get(L"High"), w.host()->HitTest(55, 25));
+    EXPECT_EQ(w.Get(L"Later"), w.host()->HitTest(20, 20));  // same level: the later sibling
+    EXPECT_EQ(w.Get(L"Low"), w.host()->HitTest(105, 12));
+    EXPECT_EQ(w.host()->GetRoot(), w.host()->HitTest(190, 90));
+    EXPECT_EQ(0xFF00FF00u, w.Pixel(55, 25));  // painted in the same order
+    EXPECT_EQ(0xFF0000FFu, w.Pixel(20, 20));
 }

@@ -4,9 +4,12 @@
 
 #include "dulib/ctrl/duButton.h"
 #include "dulib/ctrl/duCheckBox.h"
+#include "dulib/ctrl/duEdit.h"
 #include "dulib/ctrl/duLayout.h"
+#include "dulib/ctrl/duListBoxEx.h"
 #include "dulib/ctrl/duProgress.h"
 #include "dulib/ctrl/duRadio.h"
+#include "dulib/ctrl/duScroll.h"
 #include "dulib/ctrl/duStatic.h"
 #include "dulib/ctrl/duStyledPlugin.h"
 #include "dulib/ctrl/duWindow.h"
@@ -49,15 +52,6 @@ const StandIn kStandIns[] = {
     {L"hwndobj", L"duHwndObj"},
 };
 
-// ---- list, scroll bar and edit: placeholders until their classes exist ----
-// Replace each entry by its real class (duListBoxEx, duScroll, duEdit) in
-// CreatePluginByTag below and delete it from this table.
-const StandIn kPendingControls[] = {
-    {L"listboxex", L"duListBoxEx"},
-    {L"scrollbar", L"duScroll"},
-    {L"edit", L"duEdit"},
-};
-
 bool Is(const wchar_t* tag, const wchar_t* word) { return _wcsicmp(tag, word) == 0; }
 
 }  // namespace
@@ -71,8 +65,9 @@ duPlugin* CreatePluginByTag(const wchar_t* tag) {
     if (Is(tag, L"radio")) return new duRadio();
     if (Is(tag, L"static")) return new duStatic();
     if (Is(tag, L"progress")) return new duProgress();
-    for (const StandIn& s : kPendingControls)
-        if (Is(tag, s.tag)) return new duStyledPlugin(s.className);
+    if (Is(tag, L"listboxex")) return new duListBoxEx();
+    if (Is(tag, L"scrollbar")) return new duScroll();
+    if (Is(tag, L"edit")) return new duEdit();
     for (const StandIn& s : kStandIns)
         if (Is(tag, s.tag)) return new duStyledPlugin(s.className);
     return nullptr;

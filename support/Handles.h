@@ -87,6 +87,12 @@ struct CursorTraits {
     static void Close(HCURSOR h) { ::DestroyCursor(h); }
 };
 
+struct MenuTraits {
+    using Type = HMENU;
+    static bool IsEmpty(HMENU h) { return h == nullptr; }
+    static void Close(HMENU h) { ::DestroyMenu(h); }
+};
+
 using KernelHandle = ScopedHandle<KernelHandleTraits>;
 using RegKey = ScopedHandle<RegKeyTraits>;
 using MemoryDc = ScopedHandle<MemoryDcTraits>;
@@ -96,6 +102,7 @@ using GlobalMemory = ScopedHandle<GlobalMemoryTraits>;
 using LocalMemory = ScopedHandle<LocalMemoryTraits>;
 using IconHandle = ScopedHandle<IconTraits>;
 using CursorHandle = ScopedHandle<CursorTraits>;
+using MenuHandle = ScopedHandle<MenuTraits>;
 
 // GDI objects (bitmaps, fonts, regions, pens, brushes), typed for convenience.
 template <typename T>

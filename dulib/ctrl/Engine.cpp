@@ -94,31 +94,15 @@ bool RedrawPlugin(duPlugin* plugin, BOOL refresh) {
     return host ? host->RedrawPluginArea(plugin) : false;
 }
 
-namespace {
-// Child windows hosted by plugins of the subtree follow its visibility.
-void ShowHostedWindows(duPlugin* p, BOOL visible) {
-    for (; p; p = p->GetNextSibling()) {
-        if (_wcsicmp(p->GetType(), L"hwndobj") == 0) {
-            HWND child = reinterpret_cast<HWND>(p->GetUserData());
-            if (child && ::IsWindow(child)) ::ShowWindow(child, visible ? SW_SHOWNA : SW_HIDE);
-        }
-        ShowHostedWindows(p->GetFirstChild(), visible);
-    }
-}
-}  // namespace
-
 void SetPluginVisible(duPlugin* plugin, BOOL visible) {
     if (!IsValidPlugin(plugin)) return;
     visible = visible ? 1 : 0;
     if ((plugin->IsVisible() ? 1 : 0) == visible) return;
     WindowHost* host = plugin->GetHost();
     if (!host) return;
+    // (The "hwndobj" stand-in hosts no child window, so there is none to
+    // show or hide with it.)
     plugin->SetVisible(visible);
-    if (_wcsicmp(plugin->GetType(), L"hwndobj") == 0) {
-        HWND child = reinterpret_cast<HWND>(plugin->GetUserData());
-        if (child && ::IsWindow(child)) ::ShowWindow(child, visible ? SW_SHOWNA : SW_HIDE);
-    }
-    ShowHostedWindows(plugin->GetFirstChild(), visible);
     host->DispatchEvent(plugin, EVENT_CHILDSHOW, reinterpret_cast<WPARAM>(plugin), visible);
     if (IsValidPlugin(plugin)) NotifyUser(plugin, DUM_VISIBLECHANGED, visible, 0);
     // The handler may have closed the window.

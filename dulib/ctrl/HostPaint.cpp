@@ -50,6 +50,15 @@ void WindowHost::PaintPlugin(HDC dc, duPlugin* plugin, const RECT& clip) {
     plugin->GetRect(&r);
     if (plugin->IsCached()) {
         const int w = r.right - r.left, h = r.bottom - r.top;
+        // Around a single-plugin repaint the others' last renderings serve.
+        SIZE cachedSize{};
+        if (reuseCache_ && BitmapSize(plugin->GetCacheBitmap(), &cachedSize, nullptr) && cachedSize.cx == w &&
+            cachedSize.cy == h) {
+            BlendBitmap(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top,
+                        plugin->GetCacheBitmap(), clip.left - r.left, clip.top - r.top, clip.right - clip.left,
+                        clip.bottom - clip.top, 255);
+            return;
+        }
         BYTE* bits = nullptr;
         HBITMAP cache = CreateDib32(w, h, &bits);
         if (!cache) return;
@@ -95,6 +104,9 @@ void WindowHost::PaintWindow(HDC target) {
 }
 
 bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
+    // Controls settling in while the window is being attached (autosize,
+    // layouts) wait for the first full paint.
+    if (!attached_) return true;
     const SIZE client = ClientSize(hwnd_);
     SIZE size{};
     BYTE* bits = nullptr;
@@ -168,7 +180,9 @@ bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
                                         : L"error DrawUpLayerPlguin IntersectRect NULL\n");
                 continue;
             }
+            reuseCache_ = true;
             DispatchEvent(p, EVENT_PAINT, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(&part));
+            reuseCache_ = false;
         }
     }
     Present(nullptr, &area);
@@ -178,6 +192,7 @@ bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
 void WindowHost::Present(HDC target, const RECT* area) {
     if (!windowImage_) return;
     if (IsLayered()) {
+        caretShown_ = false;  // the update shows the image without the caret
         PresentLayered(false);
         return;
     }

@@ -7,7 +7,11 @@
 
 namespace {
 
-constexpr UINT kWakeMessage = WM_APP + 0x3D1;
+// A registered message, so that it meets none of the application's own.
+UINT WakeMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"KestraneUiTaskWake");
+    return message;
+}
 
 struct TaskQueue {
     std::deque<std::function<void()>> tasks;
@@ -32,7 +36,7 @@ bool PostUiTask(HWND hwnd, std::function<void()> task) {
     TaskQueue& q = *it->second;
     q.tasks.push_back(std::move(task));
     if (!q.wakePending) {
-        if (!::PostMessageW(hwnd, kWakeMessage, 0, 0)) {
+        if (!::PostMessageW(hwnd, WakeMessage(), 0, 0)) {
             q.tasks.pop_back();
             return false;
         }
@@ -61,7 +65,7 @@ void CloseUiTaskQueue(HWND hwnd) {
 }
 
 bool HandleUiTaskMessage(HWND hwnd, UINT msg) {
-    if (msg != kWakeMessage) return false;
+    if (msg != WakeMessage() || msg == 0) return false;
     std::shared_ptr<TaskQueue> queue;
     size_t count = 0;
     {

@@ -76,6 +76,7 @@ bool WindowHost::Attach(const tinyxml2::XMLElement* element) {
     ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, 0x37);
 
     OpenUiTaskQueue(hwnd_);
+    attached_ = true;
     root_->PositionWindow();
     // Placed against the final client area even when positioning changed no
     // size (layouts arrange here).

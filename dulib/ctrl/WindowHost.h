@@ -55,12 +55,15 @@ public:
     void AddMessageHook(duPlugin* plugin);
     void RemoveMessageHook(duPlugin* plugin);
     void ShowTooltip(const wchar_t* text);
+    HWND GetTooltipWindow() const { return tooltip_; }
     void HideTooltip();
     bool CreateCaret(int width, int height);
     void DestroyCaret();
     void ShowCaret();
     void HideCaret();
     void SetCaretPos(int x, int y);
+    UINT GetCaretTimerId() const { return caretTimerId_; }
+    bool IsCaretDrawn() const { return caretShown_; }
     // What SetPluginVisible does after the flag changed.
     void OnPluginHidden();
 
@@ -121,6 +124,8 @@ private:
     bool tooltipTracking_ = false;
     int depth_ = 0;             // nesting of WindowProc calls
     bool torndown_ = false;
+    bool reuseCache_ = false;  // painting around a single plugin
+    bool attached_ = false;    // the tree is complete and the window set up
 };
 
 // Unique timer identifiers for controls and carets, process-wide.

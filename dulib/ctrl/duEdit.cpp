@@ -130,20 +130,32 @@ void duEdit::SetRightBorder(int v) { rightBorder_ = v; ComputeTextLine(); }
 
 // --- measuring --------------------------------------------------------------------
 
-void duEdit::MeasureShown(std::wstring* shown, std::vector<int>* extents) {
+void duEdit::MeasureShown(std::wstring* shown, std::vector<int>* extents, std::vector<int>* xAt) {
     *shown = model_.DisplayText();
     const int n = static_cast<int>(shown->size());
     extents->assign(n + 1, 0);
-    if (n == 0) return;
-    MeasureDc dc(Font());
-    SIZE size{};
-    GetTextExtentExPointW(dc.get(), shown->c_str(), n, INT_MAX, nullptr, extents->data() + 1, &size);
+    if (n > 0) {
+        MeasureDc dc(Font());
+        SIZE size{};
+        GetTextExtentExPointW(dc.get(), shown->c_str(), n, INT_MAX, nullptr, extents->data() + 1, &size);
+    }
+    if (!xAt) return;
+    const int length = model_.Length();
+    xAt->assign(length + 1, 0);
+    int shownIndex = 0;
+    for (int i = 0; i < length;) {
+        const int next = model_.NextCharIndex(i);
+        (*xAt)[i] = (*extents)[shownIndex];
+        for (int j = i + 1; j < next; ++j) (*xAt)[j] = (*xAt)[i];
+        shownIndex = std::min(n, shownIndex + (model_.password ? 1 : next - i));
+        i = next;
+    }
+    (*xAt)[length] = (*extents)[shownIndex];
 }
 
-int duEdit::LocalXOf(int index, const std::vector<int>& extents) {
-    const int shownIndex = std::min<int>(model_.DisplayIndex(index), static_cast<int>(extents.size()) - 1);
-    const int firstIndex = std::min<int>(model_.DisplayIndex(first_), static_cast<int>(extents.size()) - 1);
-    return line_.left + extents[shownIndex] - extents[firstIndex];
+int duEdit::LocalXOf(int index, const std::vector<int>& xAt) {
+    const int last = static_cast<int>(xAt.size()) - 1;
+    return line_.left + xAt[std::max(0, std::min(index, last))] - xAt[std::max(0, std::min(first_, last))];
 }
 
 // Nearest character boundary to a local x; at an exact half-character point
@@ -151,12 +163,12 @@ int duEdit::LocalXOf(int index, const std::vector<int>& extents) {
 // under the point is chosen instead (double-click picks that character).
 int duEdit::NearestIndex(int localX, bool under) {
     std::wstring shown;
-    std::vector<int> extents;
-    MeasureShown(&shown, &extents);
+    std::vector<int> extents, xAt;
+    MeasureShown(&shown, &extents, &xAt);
     int best = 0;
     int bestDistance = INT_MAX;
     for (int i = 0;; i = model_.NextCharIndex(i)) {
-        const int x = LocalXOf(i, extents);
+        const int x = LocalXOf(i, xAt);
         if (under) {
             if (x <= localX || i == 0) best = i;
             else break;
@@ -182,12 +194,12 @@ int duEdit::CharFromPos(int x) {
 void duEdit::PosFromChar(int index, POINT* out) {
     if (!out) return;
     std::wstring shown;
-    std::vector<int> extents;
-    MeasureShown(&shown, &extents);
+    std::vector<int> extents, xAt;
+    MeasureShown(&shown, &extents, &xAt);
     RECT r;
     GetRect(&r);
     index = model_.SnapIndex(std::max(0, std::min(index, model_.Length())));
-    out->x = r.left + LocalXOf(index, extents);
+    out->x = r.left + LocalXOf(index, xAt);
     out->y = r.top + line_.top;
 }
 
@@ -287,18 +299,18 @@ void duEdit::AfterChange() {
 
 void duEdit::KeepCaretVisible() {
     std::wstring shown;
-    std::vector<int> extents;
-    MeasureShown(&shown, &extents);
+    std::vector<int> extents, xAt;
+    MeasureShown(&shown, &extents, &xAt);
     const int width = line_.right - line_.left;
     const int third = width / 3;
     if (first_ > model_.Length()) first_ = model_.Length();
     first_ = model_.SnapIndex(first_);
     const int caret = model_.Caret();
-    if (LocalXOf(caret, extents) < line_.left) {
-        while (first_ > 0 && LocalXOf(caret, extents) < line_.left + third) first_ = model_.PrevCharIndex(first_);
-    } else if (LocalXOf(caret, extents) > line_.right) {
-        auto endVisible = [&] { return LocalXOf(model_.Length(), extents) <= line_.right; };
-        while (first_ < model_.Length() && LocalXOf(caret, extents) > line_.right - third && !endVisible())
+    if (LocalXOf(caret, xAt) < line_.left) {
+        while (first_ > 0 && LocalXOf(caret, xAt) < line_.left + third) first_ = model_.PrevCharIndex(first_);
+    } else if (LocalXOf(caret, xAt) > line_.right) {
+        auto endVisible = [&] { return LocalXOf(model_.Length(), xAt) <= line_.right; };
+        while (first_ < model_.Length() && LocalXOf(caret, xAt) > line_.right - third && !endVisible())
             first_ = model_.NextCharIndex(first_);
     }
     UpdateCaret();
@@ -350,13 +362,13 @@ void duEdit::OnMouseRUp(int x, int y) {
     // Owned by the nearest ancestor that is not a child window.
     HWND owner = hwnd;
     while ((GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD) && ::GetParent(owner)) owner = ::GetParent(owner);
-    HMENU menu = BuildEditMenu(GetMenuState());
+    MenuHandle menu(BuildEditMenu(GetMenuState()));
     if (!menu) return;
     POINT screen{x, y};
     ClientToScreen(hwnd, &screen);
-    const UINT command = static_cast<UINT>(
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0, owner, nullptr));
-    DestroyMenu(menu);
+    const UINT command = static_cast<UINT>(TrackPopupMenu(
+        menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0, owner, nullptr));
+    menu.reset();
     if (command && IsValidPlugin(this)) RunMenuCommand(command);
 }
 

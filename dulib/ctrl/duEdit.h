@@ -92,9 +92,10 @@ private:
     void DropCaret();
     void UpdateMetrics();
     void ComputeTextLine();
-    // Cumulative widths of the shown text at every display index.
-    void MeasureShown(std::wstring* shown, std::vector<int>* extents);
-    int LocalXOf(int index, const std::vector<int>& extents);
+    // Cumulative widths of the shown text at every display index, and the
+    // same per buffer index in xAt (a pair's second half shares its start).
+    void MeasureShown(std::wstring* shown, std::vector<int>* extents, std::vector<int>* xAt = nullptr);
+    int LocalXOf(int index, const std::vector<int>& xAt);
     int NearestIndex(int localX, bool under);
     POINT ClampToLine(int x, int y);
     void Apply(unsigned effects);

@@ -25,8 +25,15 @@ void duLayout::OnInitialized() {
 }
 
 void duLayout::Resize(const RECT* parentRect) {
-    // Places itself and its children by their own attributes, then arranges.
-    duPlugin::Resize(parentRect);
+    if (type_ < 1 || type_ > 7) {
+        duPlugin::Resize(parentRect);
+        return;
+    }
+    // Arranged children are placed once, by the arrangement; placing them by
+    // their own attributes first would double the work at every nesting level.
+    PlaceSelf(parentRect);
+    for (duPlugin* c = GetFirstChild(); c; c = c->GetNextSibling())
+        if (!c->IsVisible()) c->Resize(nullptr);
     Arrange();
 }
 

@@ -70,6 +70,11 @@ void duPlugin::RemoveListener(duListener* listener) {
 }
 
 void duPlugin::Resize(const RECT* parentRect) {
+    PlaceSelf(parentRect);
+    for (duPlugin* child = firstChild_; child; child = child->GetNextSibling()) child->Resize(nullptr);
+}
+
+void duPlugin::PlaceSelf(const RECT* parentRect) {
     RECT area{};
     if (parentRect) {
         area = *parentRect;
@@ -79,7 +84,6 @@ void duPlugin::Resize(const RECT* parentRect) {
         ::GetClientRect(hwnd_, &area);
     }
     rect_ = PlacePlugin(pos_, area, rect_);
-    for (duPlugin* child = firstChild_; child; child = child->GetNextSibling()) child->Resize(nullptr);
 }
 
 duPlugin* duPlugin::FindPlugin(const wchar_t* name) {

@@ -159,6 +159,8 @@ public:
 
 protected:
     ~duPlugin() override;
+    // The placement half of Resize, without the children.
+    void PlaceSelf(const RECT* parentRect);
 
 private:
     void UnlinkFromParent();

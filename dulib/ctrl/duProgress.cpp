@@ -34,7 +34,7 @@ void duProgress::DrawObject(HDC dc) {
     const RECT local = LocalRect();
     if (duStyleGroup* back = GetStyleGroup(GetStyle())) back->DrawStyle(dc, &local, STATE_NORMAL, nullptr, GetAlpha());
     const RECT fill = GetFillRect();
-    // An empty fill would be widened to the whole bar by the item placement.
+    // Nothing to fill at 0 percent or below.
     if (::IsRectEmpty(&fill)) return;
     if (duStyleGroup* bar = GetStyleGroup(fillStyle_)) bar->DrawStyle(dc, &fill, STATE_NORMAL, nullptr, GetAlpha());
 }

@@ -6,6 +6,7 @@
 #include "dulib/ctrl/EngineOps.h"
 #include "dulib/ctrl/WindowHost.h"
 #include "dulib/ctrl/duEdit.h"
+#include "support/Handles.h"
 #include "tests/dulib/ctrl/GuiHarness.h"
 #include "tests/dulib/ctrl/TestSkin.h"
 
@@ -136,6 +137,23 @@ TEST_F(EditTest, PasswordNeverReachesTheClipboard) {
     win_->Char(1, true);
     win_->Send(WM_COPY);
     EXPECT_EQ(GetTestClipboard(), L"visible");
+}
+
+TEST_F(EditTest, LongPasswordScrollsByCharacters) {
+    std::wstring secret;
+    for (int i = 0; i < 10000; ++i) secret += (i % 7 == 0) ? kPair : L"s";
+    pwd_->SetText(secret.c_str());
+    Focus(pwd_);
+    win_->Key(VK_END);
+    EXPECT_GT(pwd_->GetFirstVisible(), 0);
+    POINT caret;
+    pwd_->PosFromChar(pwd_->GetTextLength(), &caret);
+    RECT r, line = pwd_->GetTextLine();
+    pwd_->GetRect(&r);
+    EXPECT_LE(caret.x, r.left + line.right);
+    EXPECT_GT(caret.x, r.left + line.left);
+    win_->Key(VK_LEFT, false, true);
+    EXPECT_EQ(pwd_->GetSel(), static_cast<DWORD>(MAKELONG(pwd_->GetTextLength() - 1, pwd_->GetTextLength())));
 }
 
 TEST_F(EditTest, DeleteKeysWithoutSelection) {
@@ -275,15 +293,15 @@ TEST_F(EditTest, MenuGreyingAndCommands) {
     win_->Type(L"zz");
     EXPECT_EQ(Text(edit_), L"abc");
 
-    HMENU menu = BuildEditMenu(s);
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(GetMenuItemCount(menu), 8);
-    EXPECT_TRUE(GetMenuState(menu, EDITCMD_CUT, MF_BYCOMMAND) & MF_GRAYED);
-    EXPECT_FALSE(GetMenuState(menu, EDITCMD_COPY, MF_BYCOMMAND) & MF_GRAYED);
+    MenuHandle menu(BuildEditMenu(s));
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(GetMenuItemCount(menu.get()), 8);
+    EXPECT_TRUE(GetMenuState(menu.get(), EDITCMD_CUT, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(menu.get(), EDITCMD_COPY, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(menu.get(), 1, MF_BYPOSITION) & MF_SEPARATOR);
     wchar_t label[16] = {};
-    GetMenuStringW(menu, EDITCMD_SELECTALL, label, 16, MF_BYCOMMAND);
+    GetMenuStringW(menu.get(), EDITCMD_SELECTALL, label, 16, MF_BYCOMMAND);
     EXPECT_STREQ(label, L"全选");
-    DestroyMenu(menu);
 }
 
 TEST_F(EditTest, CaretFollowsTypingAndTheViewScrolls) {

@@ -220,6 +220,12 @@ TEST_F(ListBoxExTest, ClickDoubleClickAndRightClickReportTheirRows) {
     ASSERT_EQ(dbl.size(), 1u);
     EXPECT_EQ(dbl[0].param1, P(rows[0]));
 
+    win_->Move(100, 120);
+    win_->Send(WM_MOUSEHOVER, 0, MAKELPARAM(100, 120));
+    std::vector<SeenNotify> hover = win_->NotesWithCode(24);
+    ASSERT_EQ(hover.size(), 1u);
+    EXPECT_EQ(hover[0].param1, P(rows[2]));
+
     win_->RightClick(100, 75);
     win_->RightClick(100, 240);  // inside the list, below the rows
     std::vector<SeenNotify> right = win_->NotesWithCode(25);

@@ -1,6 +1,11 @@
 // Shows the list and edit test skin on a layered window for a screenshot: a
 // scrolled list of twelve rows and an edit holding a selected part of a long
-// path. Usage: list_edit_demo.exe <skin folder> <seconds>
+// path. Usage: list_edit_demo.exe <empty folder> <seconds>; it writes the skin
+// there, prints "ready" once the window is up and closes after the seconds.
+// For example, from the worktree root:
+//   tools/xvfb.sh bash -c 'tools/wine-exec.sh build/tests/dulib/ctrl/list_edit_demo.exe
+//     "Z:\tmp\demo" 10 & sleep 6; import -window root shot.png; wait'
+// (the fixed wait is for a picture, not a test).
 #include <windows.h>
 
 #include <cstdio>
@@ -14,9 +19,36 @@
 #include "dulib/ctrl/duListBoxEx.h"
 #include "dulib/ctrl/duScroll.h"
 #include "dulib/ctrl/duWindowManager.h"
+#include "tests/dulib/ctrl/TestSkin.h"
+
+namespace {
+
+// The test skin with its demo window layered, as the installer's window is.
+bool WriteDemoSkin(const std::wstring& folder) {
+    std::string xml = ListEditTestSkin();
+    const std::string plain = R"(<duwindow name="Demo" style="Back" width="400" height="360" x="0" y="0">)";
+    const size_t at = xml.find(plain);
+    if (at == std::string::npos) return false;
+    xml.replace(at, plain.size(),
+                R"(<duwindow name="Demo" style="Back" width="400" height="360" x="60" y="60" layered="true">)");
+    const int n = MultiByteToWideChar(CP_UTF8, 0, xml.data(), static_cast<int>(xml.size()), nullptr, 0);
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, xml.data(), static_cast<int>(xml.size()), wide.data(), n);
+    FILE* f = _wfopen((folder + L"\\config.xml").c_str(), L"wb");
+    if (!f) return false;
+    const unsigned char bom[2] = {0xFF, 0xFE};
+    fwrite(bom, 1, 2, f);
+    fwrite(wide.data(), sizeof(wchar_t), wide.size(), f);
+    fclose(f);
+    return true;
+}
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
+    CreateDirectoryW(argv[1], nullptr);
+    if (!WriteDemoSkin(argv[1])) return 6;
     InitEngine(GetModuleHandleW(nullptr));
     duWindowManager* manager = CreateWindowManager((std::wstring(argv[1]) + L"\\config.xml").c_str());
     if (!manager) return 3;
@@ -32,6 +64,9 @@ int wmain(int argc, wchar_t** argv) {
     SetWindowPos(hwnd, nullptr, 60, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(hwnd, SW_SHOW);
 
+    // The test skin's extra list and bar are not part of this picture.
+    SetPluginVisible(GetPluginByName(hwnd, L"Plain"), FALSE);
+    SetPluginVisible(GetPluginByName(hwnd, L"HBar"), FALSE);
     auto* list = dynamic_cast<duListBoxEx*>(GetPluginByName(hwnd, L"List"));
     duPlugin* templ = GetPluginByName(hwnd, L"Row_");
     const wchar_t* names[] = {L"Kestrane 翻译客户端", L"Office 插件 (Word)", L".NET Framework 4.8", L"离线词典 英汉",

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Full paint and single-button redraw of a 610x410 layered window, next to a
+# bare UpdateLayeredWindow and a bare AlphaBlend of the same size (same run).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$1"
+"$root/tools/xvfb.sh" "$root/tools/wine-exec.sh" "$build/bench/bench_ctrl.exe" | tr -d '\r' | grep '^ctrl:'

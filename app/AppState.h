@@ -40,6 +40,8 @@ struct AppState {
     int lastReportedFinishCode = 0;
 
     std::atomic<bool> abort{false};
+    // Tests of the window alone run without the preparation worker.
+    bool prepareWorkerEnabled = true;
     int downloadShare = 0;
     int progressSum = 0;
 };

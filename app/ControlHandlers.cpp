@@ -1,6 +1,7 @@
 #include "app/ControlHandlers.h"
 
 #include "app/AppState.h"
+#include "app/PreparePage.h"
 #include "app/SetupPage.h"
 #include "dulib/ctrl/Engine.h"
 
@@ -19,6 +20,7 @@ const ControlHandlerEntry ControlHandlerTable[] = {
     {L"AgreementCheckBox", DUM_CKCLICK, OnAgreementCheck},
     {L"AgreementBtn", DUM_BTNCLICK, OnAgreementButton},
     {L"SelectDirBtn", DUM_BTNCLICK, OnSelectDirButton},
+    {L"RetryPrepareBtn", DUM_BTNCLICK, OnRetryPrepare},
     {L"CancelPrepareBtn", DUM_BTNCLICK, AskToClose},
     {nullptr, 0, nullptr},
 };

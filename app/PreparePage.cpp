@@ -3,7 +3,157 @@
 #include "app/AppState.h"
 #include "app/Controls.h"
 #include "app/MainWindow.h"
+#include "app/ProcessTerminator.h"
+#include "app/Resources.h"
+#include "app/SetupRows.h"
+#include "app/UiThread.h"
 #include "dulib/ctrl/Engine.h"
+#include "service/ModelSetup.h"
+#include "support/Log.h"
+#include "support/PackageList.h"
+#include "sysinfo/DotNetDetection.h"
+#include "sysinfo/OfficeDetection.h"
+#include "sysinfo/WindowsVersion.h"
+
+#include <thread>
+
+namespace {
+
+// The text the info line animates; timer 102 reads it on the window thread.
+void SetPrepareInfoText(const std::wstring& text) {
+    RunOnUi([text] { App().prepareInfoText = text; });
+}
+
+ServiceFacts CurrentFacts() {
+    const AppState& app = App();
+    ServiceFacts facts;
+    facts.setupName = app.productCode;
+    facts.windowsName = app.windowsName;
+    facts.officeName = app.officeName;
+    facts.dotNetName = app.dotNetName;
+    facts.setupType = app.listRequested;
+    facts.errorCode = app.resultCode;
+    facts.errorMessage = app.resultText;
+    return facts;
+}
+
+void SetPrepareProgress(int percent) {
+    AppState& app = App();
+    SetProgressValue(app.prepareBar, app.prepareValue, percent);
+}
+
+void CheckOffice() {
+    AppState& app = App();
+    int major = DetectOffice(app.officeName);
+    bool warn = app.officeName.find(L"??") != std::wstring::npos;
+    if (!warn) {
+        ::Sleep(400);
+        warn = major <= 11;
+    }
+    if (warn) ::MessageBoxW(app.mainWindow, LoadResText(IDS_WORD_WARNING).c_str(), L"警告", MB_ICONINFORMATION);
+}
+
+void PrepareFailed(int code) {
+    AppState& app = App();
+    app.resultText = LoadResText(IDS_LIST_FAILED);
+    RunOnUi([] {
+        ShowPrepareError(true);
+        ::KillTimer(App().mainWindow, IDT_PREPARE_INFO);
+    });
+    wchar_t suffix[128] = {};
+    _snwprintf_s(suffix, 128, _TRUNCATE, L", Code=%d", code);
+    app.resultText += suffix;
+    SetControlText(app.prepareInfo, app.resultText);
+    RunOnUi([] {
+        if (!::IsWindowVisible(App().mainWindow)) ::ShowWindow(App().mainWindow, SW_SHOW);
+    });
+    if (code != app.lastReportedPrepareCode) {
+        CModelSetup::Instance().ReportSetupResult(CurrentFacts(), LoadResText(IDS_INSTALLER_VERSION), L"");
+        app.lastReportedPrepareCode = code;
+    }
+}
+
+void PrepareWorker() {
+    AppState& app = App();
+    WriteLog(L"开始准备安装信息...", LOG_INFO);
+    RunOnUi([] {
+        if (App().mainWindow && !::IsWindowVisible(App().mainWindow)) ::ShowWindow(App().mainWindow, SW_SHOW);
+    });
+    app.productCode.clear();
+    app.windowsName.clear();
+    app.officeName.clear();
+    app.dotNetName.clear();
+    app.resultText.clear();
+    app.resultCode = 0;
+    app.listRequested = 0;
+
+    SetPrepareInfoText(LoadResText(IDS_STEP_SYSTEM));
+    std::wstring version;
+    DetectWindows(app.windowsName, version);
+    WriteLog(L"CheckWinInfo Windows版本号: " + version, LOG_INFO);
+    ::Sleep(400);
+    SetPrepareProgress(20);
+
+    SetPrepareInfoText(LoadResText(IDS_STEP_OFFICE));
+    CheckOffice();
+    SetPrepareProgress(40);
+
+    SetPrepareInfoText(LoadResText(IDS_STEP_DOTNET));
+    DetectDotNet(app.dotNetName);
+    ::Sleep(400);
+    SetPrepareProgress(60);
+
+    SetPrepareInfoText(LoadResText(IDS_STEP_LOCAL));
+    ::Sleep(400);
+    SetPrepareProgress(80);
+
+    SetPrepareInfoText(LoadResText(IDS_STEP_LIST));
+    app.resultCode = FetchSetupList(L"");
+    if (app.resultCode == 0) {
+        SetPrepareProgress(100);
+        RunOnUi([] {
+            if (duPlugin* page = FindControl(L"PrepareLayout")) SetPluginVisible(page, FALSE);
+            ShowSetupPage();
+            ::KillTimer(App().mainWindow, IDT_PREPARE_INFO);
+        });
+        return;
+    }
+    PrepareFailed(app.resultCode);
+}
+
+} // namespace
+
+int FetchSetupList(const std::wstring& installedVersion) {
+    AppState& app = App();
+    PackageList.Clear();
+    app.productCode = LoadResText(IDS_SETUP_NAME);
+    app.listRequested = 1;
+    int code = CModelSetup::Instance().GetSetupList(CurrentFacts(), installedVersion);
+    if (code != 0) return code;
+    if (PackageList.Count() == 0) return -1;
+    SetupInfo item;
+    for (int i = 0; PackageList.GetAt(static_cast<unsigned>(i), item); ++i) {
+        if (item.size <= 0) continue;
+        const int row = i + 1;
+        item.itemIndex = std::to_wstring(row);
+        PackageList.UpdateBySetupName(item);
+        RunOnUi([item, row] { AddSetupRow(item, row); });
+    }
+    ::Sleep(400);
+    return 0;
+}
+
+void ShowPrepareError(bool error) {
+    duPlugin* page = FindControl(L"PrepareLayout");
+    duPlugin* retry = FindControl(L"RetryPrepareLayout");
+    duPlugin* value = FindControl(L"PrepareProgressValue");
+    duPlugin* info = FindControl(L"PrepareProgressInfo");
+    if (!page || !retry || !value || !info) return;
+    info->SetStyle(error ? L"ProgressErrorInfo" : L"ProgressInfo");
+    SetPluginVisible(retry, error);
+    SetPluginVisible(value, !error);
+    RedrawPlugin(page, TRUE);
+}
 
 void StartPrepare() {
     AppState& app = App();
@@ -14,4 +164,12 @@ void StartPrepare() {
     app.prepareInfoText.clear();
     SetControlText(app.prepareInfo, L"");
     ::SetTimer(app.mainWindow, IDT_PREPARE_INFO, 300, nullptr);
+    if (app.prepareWorkerEnabled) std::thread(PrepareWorker).detach();
+    TerminateProcessByName(L"Startup.exe");
+    TerminateProcessByName(L"Vantor.exe");
+}
+
+void OnRetryPrepare(duPlugin*, int, int) {
+    ShowPrepareError(false);
+    StartPrepare();
 }

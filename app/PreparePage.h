@@ -1,3 +1,19 @@
 #pragma once
-// The Prepare page: progress back to 0 and the info line's animation.
+// The Prepare page: a worker inspects the machine in four announced steps and
+// asks the setup service for the package list; success leads to the Setup
+// page, failure to the page's error mode with a retry button.
+#include <string>
+
+class duPlugin;
+
+// Window thread: resets the page, starts the worker, closes a running client.
 void StartPrepare();
+// Switches the page between its progress mode and its error mode.
+void ShowPrepareError(bool error);
+// The retry button.
+void OnRetryPrepare(duPlugin* control, int param1, int param2);
+
+// The worker's step 5: empties the package list, asks the service and adds a
+// Setup row for every package with a size. 0, the request's code, or -1 for
+// an empty list.
+int FetchSetupList(const std::wstring& installedVersion);

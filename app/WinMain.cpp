@@ -43,5 +43,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     app.windowManager->Destroy();
     app.windowManager = nullptr;
     ReleaseEngine();
-    return static_cast<int>(msg.wParam);
+    // Workers still running are not waited for; ending the process here stops
+    // them before any process-wide object they use is torn down.
+    ::ExitProcess(static_cast<UINT>(msg.wParam));
 }

@@ -17,6 +17,12 @@ service="/sns=127.0.0.1:$(cat "$service_state/port")"
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
 "$root/tools/wine-prefix.sh"
 wine_exec="$root/tools/wine-exec.sh"
+# The demo machine has Word 2016 registered, as the client's users do;
+# without it the installer rightly stops to warn that Word is missing.
+"$wine_exec" reg add 'HKCR\Word.Application\CurVer' /ve /d Word.Application.16 /f /reg:32 >/dev/null 2>&1 || true
+# Wine programs started from now on must not join the display-less session
+# that the command above started.
+/usr/lib/wine/wineserver -w
 
 print_log() {
   local logdir="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Orchid/logs/VIZaroreRirar"
@@ -37,15 +43,19 @@ fi
 shots="$build/screenshots"
 mkdir -p "$shots"
 run_headless() {
-  xsetroot -solid '#dfe4ea'  # a light desktop, so that the window's shadow shows
   "$wine_exec" "$build/app/KestraneSetup.exe" "$service" "$@" &
   local installer=$!
   "$wine_exec" "$build/tools/installer-ctl/installer_ctl.exe" wait 60
-  sleep 2  # let the first paints and a few animation steps reach the screen
-  import -window root "$shots/screen.png"
   # the skin places the 610x410 window at (300, 200)
-  convert "$shots/screen.png" -crop 620x420+295+195 +repage "$shots/prepare.png"
-  echo "screenshot: $shots/prepare.png (whole screen: $shots/screen.png)"
+  shot() {
+    import -window root "$shots/screen-$1.png"
+    convert "$shots/screen-$1.png" -crop 620x420+295+195 +repage "$shots/$1.png"
+    echo "screenshot: $shots/$1.png"
+  }
+  sleep 1  # the first paints and a few steps of the preparation
+  shot prepare
+  sleep 6  # the package list arrives and the Setup page replaces the Prepare page
+  shot setup
   "$wine_exec" "$build/tools/installer-ctl/installer_ctl.exe" close
   wait "$installer"
 }

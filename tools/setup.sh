@@ -18,7 +18,7 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-  cmake ninja-build wine64 xvfb xauth x11-utils x11-xserver-utils fonts-wqy-microhei imagemagick
+  cmake ninja-build wine64 xvfb xauth x11-utils fonts-wqy-microhei imagemagick
   googletest nlohmann-json3-dev dpkg-dev locales python3 python3-pil curl bc
 )
 

@@ -58,6 +58,7 @@ protected:
         HINSTANCE instance = ::GetModuleHandleW(nullptr);
         InitEngine(instance);
         App().uiThreadId = ::GetCurrentThreadId();
+        App().prepareWorkerEnabled = false;  // the page alone; PrepareFlowTest runs the worker
         App().windowManager = CreateWindowManager(nullptr);
         RegisterMainWindowClass(instance);
     }

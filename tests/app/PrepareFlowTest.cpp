@@ -12,6 +12,7 @@
 #include "service/ServiceAddress.h"
 #include "support/Handles.h"
 #include "support/PackageList.h"
+#include "tests/common/ChildProcess.h"
 #include "tests/sysinfo/ScopedRegistryKey.h"
 
 #include <gtest/gtest.h>
@@ -21,25 +22,6 @@
 namespace {
 
 bool StartedWithSns() { return CModelSetup::Instance().BuildServiceUrl() != DefaultServiceHost(); }
-
-// Runs the named PrepareChild test in a new process of this program.
-void RunChild(const std::wstring& address, const char* test) {
-    wchar_t exe[MAX_PATH] = {};
-    ASSERT_NE(::GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
-    std::wstring filter(test, test + std::char_traits<char>::length(test));
-    std::wstring commandLine = L"\"" + std::wstring(exe) + L"\" /sns=" + address +
-                               L" --gtest_filter=PrepareChild." + filter + L" --gtest_color=no";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &info));
-    KernelHandle process(info.hProcess), thread(info.hThread);
-    ASSERT_EQ(::WaitForSingleObject(process.get(), 180000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    ASSERT_TRUE(::GetExitCodeProcess(process.get(), &exitCode));
-    EXPECT_EQ(exitCode, 0u) << "the child's test failed (its output is above)";
-}
 
 // Pumps the window's messages until the preparation has ended one way or the
 // other; false when it did not end within the limit.
@@ -99,12 +81,12 @@ private:
 TEST(PrepareFlow, ServiceListLeadsToTheSetupPage) {
     if (StartedWithSns()) GTEST_SKIP();
     local_service::ResetFaults();
-    RunChild(L"127.0.0.1:" + std::to_wstring(local_service::Port()), "Success");
+    RunChildTests(L"127.0.0.1:" + std::to_wstring(local_service::Port()), L"PrepareChild.Success");
 }
 
 TEST(PrepareFlow, UnreachableServiceLeadsToTheErrorMode) {
     if (StartedWithSns()) GTEST_SKIP();
-    RunChild(L"127.0.0.1:1", "Failure");
+    RunChildTests(L"127.0.0.1:1", L"PrepareChild.Failure");
 }
 
 TEST(PrepareChild, Success) {

@@ -5,6 +5,7 @@
 #include "service/ServiceAddress.h"
 #include "support/Handles.h"
 #include "support/PackageList.h"
+#include "tests/common/ChildProcess.h"
 #include "tests/service/ServiceTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -29,20 +30,7 @@ TEST(ModelSetup, SnsArgumentSendsEveryRequestToThatAddress) {
     CaptureServer server;
     server.SetBody(kTwoPackages);
 
-    wchar_t exe[MAX_PATH] = {};
-    ASSERT_NE(::GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
-    std::wstring commandLine = L"\"" + std::wstring(exe) + L"\" /sns=127.0.0.1:" + std::to_wstring(server.Port()) +
-                               L" --gtest_filter=ModelSetupChild.* --gtest_color=no";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &info));
-    KernelHandle process(info.hProcess), thread(info.hThread);
-    ASSERT_EQ(::WaitForSingleObject(process.get(), 120000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    ASSERT_TRUE(::GetExitCodeProcess(process.get(), &exitCode));
-    EXPECT_EQ(exitCode, 0u) << "the child's tests failed";
+    RunChildTests(L"127.0.0.1:" + std::to_wstring(server.Port()), L"ModelSetupChild.*");
 
     std::vector<std::string> requests = server.Requests();
     ASSERT_EQ(requests.size(), 2u);

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -246,6 +247,59 @@ TEST_F(MainWindow, CloseWithWParamOneClosesAtOnceAndLogs) {
     std::string log = ReadAll(path);
     EXPECT_NE(log.find("[INFORMATION] " + CCodedConversion().WideToAnsi(L"在线安装工具退出！")), std::string::npos)
         << log;
+}
+
+namespace {
+
+// Answers the question box "提示" with a button once it is up, from another
+// thread while the window's thread sits in the box's modal loop.
+class QuestionAnswerer {
+public:
+    explicit QuestionAnswerer(int button)
+        : thread_([this, button] {
+              for (int i = 0; i < 400; ++i) {
+                  HWND box = ::FindWindowW(L"#32770", L"提示");
+                  if (box) {
+                      wchar_t text[256] = {};
+                      ::GetDlgItemTextW(box, 0xFFFF, text, 256);
+                      text_ = text;
+                      ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+                      return;
+                  }
+                  ::Sleep(50);
+              }
+          }) {}
+    ~QuestionAnswerer() { thread_.join(); }
+    // The question's text, after the box was answered.
+    std::wstring Text() {
+        thread_.join();
+        thread_ = std::thread([] {});
+        return text_;
+    }
+
+private:
+    std::wstring text_;
+    std::thread thread_;
+};
+
+} // namespace
+
+TEST_F(MainWindow, CloseAsksFirstAndCancelKeepsTheWindow) {
+    {
+        QuestionAnswerer cancel(IDCANCEL);
+        ::SendMessageW(hwnd_, WM_CLOSE, 0, 0);  // returns once the box is answered
+        EXPECT_EQ(cancel.Text(), L"确定退出Kestrane在线安装工具？");
+    }
+    EXPECT_TRUE(::IsWindow(hwnd_));
+    MSG quit{};
+    EXPECT_FALSE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    {
+        QuestionAnswerer ok(IDOK);
+        ::SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+        EXPECT_EQ(ok.Text(), L"确定退出Kestrane在线安装工具？");
+    }
+    EXPECT_FALSE(::IsWindow(hwnd_));
+    EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 TEST_F(MainWindow, CloseWhileTheFinishPageShowsDoesNotAsk) {

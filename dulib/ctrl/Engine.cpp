@@ -12,6 +12,7 @@
 #include "dulib/ctrl/PluginRegistry.h"
 #include "dulib/ctrl/PluginTree.h"
 #include "dulib/ctrl/WindowHost.h"
+#include "dulib/ctrl/duEdit.h"
 #include "dulib/ctrl/duPlugin.h"
 #include "dulib/ctrl/duWindowManager.h"
 #include "dulib/res/GdiplusSession.h"
@@ -160,6 +161,10 @@ WindowHost* duWindowManager::FindHost(HWND hwnd) const {
 
 void duWindowManager::OnSkinChanged() {
     // Style items look their resources up at every draw; a full repaint of
-    // every window shows the new skin.
-    for (auto& h : hosts_) ::InvalidateRect(h.first, nullptr, FALSE);
+    // every window shows the new skin. Edits size their line by their font.
+    for (auto& h : hosts_) {
+        for (duPlugin* p : h.second->GetZorderList().PaintOrder())
+            if (auto* edit = IsValidPlugin(p) ? dynamic_cast<duEdit*>(p) : nullptr) edit->RefreshFont();
+        ::InvalidateRect(h.first, nullptr, FALSE);
+    }
 }

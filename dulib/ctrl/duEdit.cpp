@@ -124,6 +124,17 @@ void duEdit::Resize(const RECT* parentRect) {
     ComputeTextLine();
 }
 
+void duEdit::RefreshFont() {
+    UpdateMetrics();
+    ComputeTextLine();
+    if (!focused_) return;
+    if (WindowHost* host = GetHost()) {
+        host->CreateCaret(1, fontHeight_);
+        UpdateCaret();
+        host->ShowCaret();
+    }
+}
+
 void duEdit::SetLeftBorder(int v) { leftBorder_ = v; ComputeTextLine(); }
 void duEdit::SetTopBorder(int v) { topBorder_ = v; ComputeTextLine(); }
 void duEdit::SetRightBorder(int v) { rightBorder_ = v; ComputeTextLine(); }

@@ -74,6 +74,9 @@ public:
     void RunMenuCommand(UINT command);
     bool Undo();
     void SelectAll();
+    // The skin changed: the font is looked up again, with the line and caret
+    // that depend on its size.
+    void RefreshFont();
 
     // For owners and tests.
     const duEditModel& Model() const { return model_; }

@@ -106,7 +106,10 @@ public:
     virtual void SetPreSibling(duPlugin* p) { preSibling_ = p; }
     virtual void SetNextSibling(duPlugin* p) { nextSibling_ = p; }
     virtual void SetUserData(UINT_PTR data) { userData_ = data; }
-    virtual void SetCacheBitmap(HBITMAP bitmap) { cacheBitmap_.reset(bitmap); }
+    // Only a different bitmap replaces (and deletes) the kept one.
+    virtual void SetCacheBitmap(HBITMAP bitmap) {
+        if (bitmap != cacheBitmap_.get()) cacheBitmap_.reset(bitmap);
+    }
 
     virtual void AddListener(duListener* listener);
     virtual void RemoveListener(duListener* listener);

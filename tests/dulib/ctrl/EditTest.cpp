@@ -6,6 +6,7 @@
 #include "dulib/ctrl/EngineOps.h"
 #include "dulib/ctrl/WindowHost.h"
 #include "dulib/ctrl/duEdit.h"
+#include "dulib/ctrl/duWindowManager.h"
 #include "support/Handles.h"
 #include "tests/dulib/ctrl/GuiHarness.h"
 #include "tests/dulib/ctrl/TestSkin.h"
@@ -205,6 +206,21 @@ TEST_F(EditTest, DragBeyondTheRightEdgeKeepsExtendingOnEveryTick) {
     EXPECT_EQ(win_->Host()->GetCapturePlugin(), nullptr);
     win_->Timer(edit_->GetTimerId());
     EXPECT_EQ(HIWORD(edit_->GetSel()), reached + 6);
+}
+
+TEST_F(EditTest, ChangeSkinRefetchesTheFontAndItsLine) {
+    Focus(edit_);
+    const RECT before = edit_->GetTextLine();
+    std::string bigger = ListEditTestSkin();
+    const std::string small = "name=\"default_14\" height=\"-14\"";
+    bigger.replace(bigger.find(small), small.size(), "name=\"default_14\" height=\"-22\"");
+    TempDir second;
+    WriteSkin(second, bigger);
+    ASSERT_TRUE(win_->Host()->GetManager()->ChangeSkin(second.File(L"config.xml").c_str()));
+    const RECT after = edit_->GetTextLine();
+    EXPECT_GT(after.bottom - after.top, before.bottom - before.top) << "the line follows the new font's height";
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(win_->Host()->GetFocusPlugin(), edit_);
 }
 
 TEST_F(EditTest, SurrogatePairsAreNeverSplit) {

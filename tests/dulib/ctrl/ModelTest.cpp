@@ -115,6 +115,21 @@ TEST(EffectiveState, FocusAndDisableRules) {
     p->Destroy();
 }
 
+TEST(PluginModel, CacheBitmapIsDeletedOnlyWhenReplaced) {
+    duPlugin* p = CreatePluginByTag(L"static");
+    ASSERT_NE(nullptr, p);
+    HBITMAP first = ::CreateBitmap(4, 4, 1, 32, nullptr);
+    HBITMAP second = ::CreateBitmap(4, 4, 1, 32, nullptr);
+    p->SetCacheBitmap(first);
+    p->SetCacheBitmap(p->GetCacheBitmap());  // the same bitmap again
+    EXPECT_EQ(OBJ_BITMAP, static_cast<int>(::GetObjectType(first)));
+    EXPECT_EQ(first, p->GetCacheBitmap());
+    p->SetCacheBitmap(second);
+    EXPECT_EQ(0, static_cast<int>(::GetObjectType(first)));
+    p->Destroy();
+    EXPECT_EQ(0, static_cast<int>(::GetObjectType(second)));
+}
+
 TEST(Factory, KnowsEveryTagOfItsTable) {
     const wchar_t* tags[] = {L"duwindow", L"button", L"layout", L"tabbutton", L"checkbox", L"radio", L"static",
                              L"edit", L"scrollbar", L"scrollview", L"reportview", L"listbox", L"qvlistbox",

@@ -9,6 +9,7 @@
 #include "app/FinishPage.h"
 #include "dulib/ctrl/Engine.h"
 #include "support/CodedConversion.h"
+#include "support/Md5.h"
 #include "support/PackageList.h"
 #include "sysinfo/LocalPaths.h"
 #include "tests/app/InstallerWindow.h"
@@ -101,6 +102,19 @@ std::string PackageListText() {
     return CCodedConversion().WideToUtf8(text);
 }
 
+// One entry of a package list answer for a file the service serves.
+std::string ListedPackage(const std::string& setupName, const std::string& name, const std::string& type,
+                          const std::string& file) {
+    const std::string path = local_service::BuildDirWindows() + "\\setup-service\\packages\\" + file;
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::string size = std::to_string(static_cast<long long>(in.tellg()));
+    const std::string url = "http://127.0.0.1:" + std::to_string(local_service::Port()) + "/packages/" + file;
+    return "{\"setup_name\": \"" + setupName + "\", \"name\": \"" + name + "\", \"type\": \"" + type +
+           "\", \"size\": \"" + size + "\", \"url\": \"" + url +
+           "\", \"description\": \"\", \"cmd\": \"\", \"version\": \"1.0\", \"sort\": \"1\", \"md5\": \"" +
+           FileMd5Hex(path) + "\"}";
+}
+
 } // namespace
 
 TEST(InstallFlow, AllPackagesInstalled) {
@@ -124,6 +138,16 @@ TEST(InstallFlow, SetupExitCodeAboveZeroFails) {
     local_service::ResetFaults();
     local_service::SetFault("serve_file", "kestrane_client:Failing_3010.exe");
     RunChildTests(ServiceAddress(), L"InstallChild.ExitCode3010");
+    local_service::ResetFaults();
+}
+
+TEST(InstallFlow, PackageWithoutASafeFileNameFailsItsDownload) {
+    if (StartedWithSns()) GTEST_SKIP();
+    local_service::ResetFaults();
+    ASSERT_TRUE(local_service::SetInstallAnswer(
+        "{\"result\": true, \"data\": [" + ListedPackage("dots", "..", "1", "Kestrane_V1.0.3.exe") + ", " +
+        ListedPackage("addin", "Addin", "0", "WordAddin_V2.1.exe") + "]}"));
+    RunChildTests(ServiceAddress(), L"InstallChild.UnsafeName");
     local_service::ResetFaults();
 }
 
@@ -255,4 +279,29 @@ TEST(InstallChild, ResumedFile) {
     EXPECT_EQ(first.downloaded, first.size);
     EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\Kestrane.ini"));
     EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装成功");
+}
+
+TEST(InstallChild, UnsafeName) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_EQ(PackageList.Count(), 2);
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+
+    SetupInfo dots, addin;
+    ASSERT_TRUE(PackageList.GetAt(0, dots));
+    ASSERT_TRUE(PackageList.GetAt(1, addin));
+    EXPECT_EQ(dots.state, DownloadFailed);
+    EXPECT_EQ(dots.errorCode, ERROR_INVALID_NAME);
+    EXPECT_EQ(dots.downloaded, 0) << "nothing was fetched for it";
+    EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败，code=123");
+    EXPECT_EQ(addin.state, Waiting) << "nothing after the failure is downloaded";
+    EXPECT_EQ(RowText(L"FinishItemStaticState_", 2), L"未安装");
+    EXPECT_FALSE(FileExists(PackageFilePath(addin)));
+    EXPECT_FALSE(FileExists(run.ProductFolder()));
+    EXPECT_EQ(App().resultCode, ERROR_INVALID_NAME);
+    EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", "123")), std::string::npos) << run.Report();
+    EXPECT_NE(run.Report().find(EscapedRemarkPart("setup_list", ".._1.0;Addin_1.0;")), std::string::npos)
+        << run.Report();
 }

@@ -189,6 +189,9 @@ TEST(InstallChild, AllPackages) {
     EXPECT_EQ(Text(L"RunAppStatic"), L"Kestrane 翻译客户端");
     EXPECT_STREQ(FindControl(L"FinishImgLayout")->GetStyle(), L"FinishImgLayout");
     EXPECT_EQ(App().lastShownProgress, 100 / selected * selected);
+    EXPECT_EQ(App().setupInfoText.rfind(L"正在安装“", 0), 0u);
+    ::SendMessageW(App().mainWindow, WM_TIMER, IDT_ITEM_PROGRESS, 0);
+    for (int n = 1; n <= selected; ++n) EXPECT_EQ(RowText(L"SetupItemStaticProgress_", n), L"已安装");
 
     const std::string& report = run.Report();
     EXPECT_NE(report.find(EscapedRemarkPart("error_code", "0")), std::string::npos) << report;

@@ -8,9 +8,11 @@
 #include "app/InstallWorker.h"
 #include "app/MainWindow.h"
 #include "app/OfficeGuard.h"
+#include "app/SetupRows.h"
 #include "app/StartInstall.h"
 #include "dulib/ctrl/Engine.h"
 #include "support/Handles.h"
+#include "support/PackageList.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -235,17 +237,76 @@ TEST(InstallUnits, OfficeProcessesAreCountedAndTerminated) {
     EXPECT_EQ(KillProcesses(L"winword.exe"), 0);
 }
 
-TEST(InstallUnits, StartButtonRejectsAFolderWithATrailingBackslash) {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    InitEngine(instance);
+// The installer's window without the preparation worker.
+class PageWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HINSTANCE instance = ::GetModuleHandleW(nullptr);
+        InitEngine(instance);
+        AppState& app = App();
+        app.uiThreadId = ::GetCurrentThreadId();
+        app.prepareWorkerEnabled = false;
+        app.lastShownProgress = 0;
+        app.windowManager = CreateWindowManager(nullptr);
+        ASSERT_NE(app.windowManager, nullptr);
+        RegisterMainWindowClass(instance);
+        hwnd_ = CreateMainWindow(instance, L"在线安装");
+        ASSERT_NE(hwnd_, nullptr);
+    }
+    void TearDown() override {
+        AppState& app = App();
+        if (::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
+        if (app.windowManager) app.windowManager->Destroy();
+        app.windowManager = nullptr;
+        app.prepareWorkerEnabled = true;
+        app.lastShownProgress = 0;
+        app.downloadShare = 0;
+        app.progressSum = 0;
+        PackageList.Clear();
+    }
+    HWND hwnd_ = nullptr;
+};
+
+SetupInfo Package(const wchar_t* setupName, int row, int state, int size, int downloaded) {
+    SetupInfo item;
+    item.setup_name = setupName;
+    item.name = setupName;
+    item.version = L"1.0";
+    item.type = 1;
+    item.size = size;
+    item.downloaded = downloaded;
+    item.state = state;
+    item.selected = true;
+    item.itemIndex = std::to_wstring(row);
+    return item;
+}
+
+TEST_F(PageWindow, RowRefreshShowsStatesAndOnlyTheRunningDownloadAddsProgress) {
     AppState& app = App();
-    app.uiThreadId = ::GetCurrentThreadId();
-    app.prepareWorkerEnabled = false;
-    app.windowManager = CreateWindowManager(nullptr);
-    ASSERT_NE(app.windowManager, nullptr);
-    RegisterMainWindowClass(instance);
-    HWND hwnd = CreateMainWindow(instance, L"在线安装");
-    ASSERT_NE(hwnd, nullptr);
+    const SetupInfo items[] = {
+        Package(L"done", 1, Downloading, 1000, 1000),    // download over, part already in the sum
+        Package(L"running", 2, Downloading, 1000, 500),  // half of it here
+        Package(L"verifying", 3, Verifying, 1000, 1000),
+        Package(L"waiting", 4, Waiting, 1000, 0),
+    };
+    for (const SetupInfo& item : items) {
+        PackageList.Add(item);
+        ASSERT_TRUE(AddSetupRow(item, std::stoi(item.itemIndex)));
+    }
+    app.downloadShare = 20;
+    app.progressSum = 20;
+    ::SendMessageW(hwnd_, WM_TIMER, IDT_ITEM_PROGRESS, 0);
+    EXPECT_STREQ(FindControl(L"SetupItemStaticProgress_1")->GetText(), L"正在下载，已完成100%...");
+    EXPECT_STREQ(FindControl(L"SetupItemStaticProgress_2")->GetText(), L"正在下载，已完成50%...");
+    EXPECT_STREQ(FindControl(L"SetupItemStaticProgress_3")->GetText(), L"正在验证...");
+    EXPECT_STREQ(FindControl(L"SetupItemStaticProgress_4")->GetText(), L"等待安装");
+    EXPECT_EQ(app.lastShownProgress, 30) << "20 done plus half of the running download's 20";
+    EXPECT_STREQ(app.setupValue->GetText(), L"30%");
+}
+
+TEST_F(PageWindow, StartButtonRejectsAFolderWithATrailingBackslash) {
+    AppState& app = App();
+    HWND hwnd = hwnd_;
 
     TempDir folder;
     FindControl(L"SelectDirStatic")->SetText((folder.Path() + L"\\").c_str());
@@ -261,9 +322,4 @@ TEST(InstallUnits, StartButtonRejectsAFolderWithATrailingBackslash) {
     EXPECT_FALSE(app.installStarted);
     EXPECT_TRUE(FindControl(L"StartSetupLayout")->IsVisible());
     EXPECT_FALSE(FindControl(L"SetupProgressLayout")->IsVisible());
-
-    ::DestroyWindow(hwnd);
-    app.windowManager->Destroy();
-    app.windowManager = nullptr;
-    app.prepareWorkerEnabled = true;
 }

@@ -42,7 +42,10 @@ void SelectPackages() {
     AppState& app = App();
     SetupInfo item;
     for (unsigned i = 0; PackageList.GetAt(i, item); ++i) {
-        if (item.type == 16) {
+        if (item.size <= 0) {
+            // The page never showed it (it has no row): nothing to fetch or verify.
+            item.selected = false;
+        } else if (item.type == 16) {
             FreezeOptionalRow(item);
         } else {
             item.selected = true;

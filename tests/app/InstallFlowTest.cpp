@@ -104,10 +104,10 @@ std::string PackageListText() {
 
 // One entry of a package list answer for a file the service serves.
 std::string ListedPackage(const std::string& setupName, const std::string& name, const std::string& type,
-                          const std::string& file) {
+                          const std::string& file, const char* listedSize = nullptr) {
     const std::string path = local_service::BuildDirWindows() + "\\setup-service\\packages\\" + file;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const std::string size = std::to_string(static_cast<long long>(in.tellg()));
+    const std::string size = listedSize ? listedSize : std::to_string(static_cast<long long>(in.tellg()));
     const std::string url = "http://127.0.0.1:" + std::to_string(local_service::Port()) + "/packages/" + file;
     return "{\"setup_name\": \"" + setupName + "\", \"name\": \"" + name + "\", \"type\": \"" + type +
            "\", \"size\": \"" + size + "\", \"url\": \"" + url +
@@ -148,6 +148,16 @@ TEST(InstallFlow, PackageWithoutASafeFileNameFailsItsDownload) {
         "{\"result\": true, \"data\": [" + ListedPackage("dots", "..", "1", "Kestrane_V1.0.3.exe") + ", " +
         ListedPackage("addin", "Addin", "0", "WordAddin_V2.1.exe") + "]}"));
     RunChildTests(ServiceAddress(), L"InstallChild.UnsafeName");
+    local_service::ResetFaults();
+}
+
+TEST(InstallFlow, PackageWithoutARowIsNotInstalled) {
+    if (StartedWithSns()) GTEST_SKIP();
+    local_service::ResetFaults();
+    ASSERT_TRUE(local_service::SetInstallAnswer(
+        "{\"result\": true, \"data\": [" + ListedPackage("client", "Client", "1", "Kestrane_V1.0.3.exe") + ", " +
+        ListedPackage("sizeless", "Sizeless", "0", "WordAddin_V2.1.exe", "0") + "]}"));
+    RunChildTests(ServiceAddress(), L"InstallChild.SizelessPackage");
     local_service::ResetFaults();
 }
 
@@ -307,4 +317,24 @@ TEST(InstallChild, UnsafeName) {
     EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", "123")), std::string::npos) << run.Report();
     EXPECT_NE(run.Report().find(EscapedRemarkPart("setup_list", ".._1.0;Addin_1.0;")), std::string::npos)
         << run.Report();
+}
+
+TEST(InstallChild, SizelessPackage) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_EQ(FindControl(L"SetupItem_2"), nullptr) << "a package without a size has no row";
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+
+    SetupInfo client, sizeless;
+    ASSERT_TRUE(PackageList.GetAt(0, client));
+    ASSERT_TRUE(PackageList.GetAt(1, sizeless));
+    EXPECT_EQ(client.state, Installed);
+    EXPECT_FALSE(sizeless.selected);
+    EXPECT_EQ(sizeless.state, Waiting);
+    EXPECT_EQ(FindControl(L"FinishItem_2"), nullptr);
+    EXPECT_EQ(App().resultCode, 0);
+    EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\Kestrane.ini"));
+    EXPECT_FALSE(FileExists(run.ProductFolder() + L"\\WordAddin.txt"));
+    EXPECT_NE(run.Report().find(EscapedRemarkPart("setup_list", "Client_1.0;")), std::string::npos) << run.Report();
 }

@@ -133,6 +133,14 @@ TEST(InstallFlow, WrongDigestFailsAndStopsTheRest) {
     local_service::ResetFaults();
 }
 
+TEST(InstallFlow, CutDownloadFailsAndStopsTheRest) {
+    if (StartedWithSns()) GTEST_SKIP();
+    local_service::ResetFaults();
+    local_service::SetFault("drop_after", "1000");
+    RunChildTests(ServiceAddress(), L"InstallChild.CutDownload");
+    local_service::ResetFaults();
+}
+
 TEST(InstallFlow, SetupExitCodeAboveZeroFails) {
     if (StartedWithSns()) GTEST_SKIP();
     local_service::ResetFaults();
@@ -337,4 +345,31 @@ TEST(InstallChild, SizelessPackage) {
     EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\Kestrane.ini"));
     EXPECT_FALSE(FileExists(run.ProductFolder() + L"\\WordAddin.txt"));
     EXPECT_NE(run.Report().find(EscapedRemarkPart("setup_list", "Client_1.0;")), std::string::npos) << run.Report();
+}
+
+TEST(InstallChild, CutDownload) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+
+    SetupInfo first;
+    ASSERT_TRUE(PackageList.GetAt(0, first));
+    EXPECT_EQ(first.state, DownloadFailed);
+    EXPECT_NE(first.errorCode, 0);
+    EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败，code=" + std::to_wstring(first.errorCode));
+    // What arrived stays for the next run to resume from.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(::GetFileAttributesExW(PackageFilePath(first).c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 1000u);
+    SetupInfo item;
+    for (unsigned i = 1; PackageList.GetAt(i, item); ++i) {
+        EXPECT_EQ(item.state, Waiting) << "no later package is downloaded";
+        EXPECT_EQ(RowText(L"FinishItemStaticState_", static_cast<int>(i) + 1), L"未安装");
+        EXPECT_FALSE(FileExists(PackageFilePath(item)));
+    }
+    EXPECT_EQ(App().resultCode, first.errorCode);
+    EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", std::to_string(first.errorCode))), std::string::npos)
+        << run.Report();
 }

@@ -1,10 +1,14 @@
 #pragma once
 // The installer's process-wide state: what the pages, the timers and the
-// workers share. Texts and counters that timers read are written only on the
-// window's thread (workers go through RunOnUi).
+// workers share. Texts that timers read are written only on the window's
+// thread (workers go through RunOnUi); the counters and the flag that the
+// download and install workers share with timer 104 are atomics.
+#include "support/Handles.h"
+
 #include <windows.h>
 #include <atomic>
 #include <string>
+#include <vector>
 
 class duPlugin;
 class duWindowManager;
@@ -42,8 +46,15 @@ struct AppState {
     std::atomic<bool> abort{false};
     // Tests of the window alone run without the preparation worker.
     bool prepareWorkerEnabled = true;
-    int downloadShare = 0;
-    int progressSum = 0;
+    std::atomic<int> downloadShare{0};
+    std::atomic<int> progressSum{0};
+
+    // Set once by the start button before the workers exist, read-only after:
+    // the folder that was checked is the folder every package goes to.
+    std::wstring installFolder;
+    bool installStarted = false;
+    // The selected packages' semaphores; they live until the process ends.
+    std::vector<KernelHandle> packageSemaphores;
 };
 
 AppState& App();

@@ -1,8 +1,10 @@
 #include "app/ControlHandlers.h"
 
 #include "app/AppState.h"
+#include "app/FinishPage.h"
 #include "app/PreparePage.h"
 #include "app/SetupPage.h"
+#include "app/StartInstall.h"
 #include "dulib/ctrl/Engine.h"
 
 namespace {
@@ -17,6 +19,8 @@ const ControlHandlerEntry ControlHandlerTable[] = {
     {L"MainWndBtn_Close", DUM_BTNCLICK, AskToClose},
     {L"CustomSetupBtn", DUM_CKCLICK, OnCustomSetupToggle},
     {L"CustomSetupStaticBtn", DUM_CKCLICK, OnCustomSetupToggle},
+    {L"StartSetupBtn", DUM_BTNCLICK, OnStartSetupButton},
+    {L"FinishSetupBtn", DUM_BTNCLICK, OnFinishButton},
     {L"AgreementCheckBox", DUM_CKCLICK, OnAgreementCheck},
     {L"AgreementBtn", DUM_BTNCLICK, OnAgreementButton},
     {L"SelectDirBtn", DUM_BTNCLICK, OnSelectDirButton},

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/ControlHandlers.h"
 #include "app/Controls.h"
+#include "app/DownloadWorker.h"
 #include "app/PreparePage.h"
 #include "app/Resources.h"
 #include "dulib/ctrl/Engine.h"
@@ -58,8 +59,11 @@ void OnTimer(UINT_PTR id) {
     case IDT_SETUP_INFO:
         AnimateInfoLine(app.setupDots, app.setupInfoText, app.setupInfo);
         break;
+    case IDT_ITEM_PROGRESS:
+        RefreshItemStates();
+        break;
     default:
-        break;  // 104 refreshes the package rows once the installation pages exist
+        break;
     }
 }
 

@@ -12,71 +12,12 @@
 #include "service/ServiceAddress.h"
 #include "support/Handles.h"
 #include "support/PackageList.h"
+#include "tests/app/InstallerWindow.h"
 #include "tests/common/ChildProcess.h"
-#include "tests/sysinfo/ScopedRegistryKey.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-
-namespace {
-
-bool StartedWithSns() { return CModelSetup::Instance().BuildServiceUrl() != DefaultServiceHost(); }
-
-// Pumps the window's messages until the preparation has ended one way or the
-// other; false when it did not end within the limit.
-bool PumpUntilPreparationEnds(int limitMs) {
-    DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < static_cast<DWORD>(limitMs)) {
-        duPlugin* setup = FindControl(L"SetupLayout");
-        duPlugin* retry = FindControl(L"RetryPrepareLayout");
-        if ((setup && setup->IsVisible()) || (retry && retry->IsVisible())) {
-            MSG msg;  // let the last queued control changes run
-            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-            return true;
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-    return false;
-}
-
-// The installer's window with the real preparation worker, on a machine with
-// Word 2016 registered (so the worker does not stop at the Word warning).
-class InstallerWindow {
-public:
-    InstallerWindow() : word_(HKEY_CLASSES_ROOT, L"Word.Application", KEY_WOW64_32KEY) {
-        RegKey curVer;
-        ::RegCreateKeyExW(HKEY_CLASSES_ROOT, L"Word.Application\\CurVer", 0, nullptr, 0,
-                          KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, curVer.put(), nullptr);
-        const wchar_t value[] = L"Word.Application.16";
-        ::RegSetValueExW(curVer.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
-
-        HINSTANCE instance = ::GetModuleHandleW(nullptr);
-        InitEngine(instance);
-        App().uiThreadId = ::GetCurrentThreadId();
-        App().windowManager = CreateWindowManager(nullptr);
-        RegisterMainWindowClass(instance);
-        hwnd_ = CreateMainWindow(instance, L"在线安装");
-        ::ShowWindow(hwnd_, SW_SHOWNORMAL);
-    }
-    ~InstallerWindow() {
-        if (::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
-        if (App().windowManager) App().windowManager->Destroy();
-        App().windowManager = nullptr;
-    }
-    HWND Hwnd() const { return hwnd_; }
-
-private:
-    ScopedRegistryKey word_;
-    HWND hwnd_ = nullptr;
-};
-
-} // namespace
 
 TEST(PrepareFlow, ServiceListLeadsToTheSetupPage) {
     if (StartedWithSns()) GTEST_SKIP();

@@ -29,11 +29,16 @@
 //   json=escaped_slashes  the real answer with every "/" written "\/"
 //   json_bytes=N     "/api/setup/install": the real answer padded with blanks
 //                    to exactly N bytes (e.g. 163838)
+//   bad_md5=<setup_name>   that package is listed with a wrong digest
+//   upper_md5=1      digests listed in upper-case hexadecimal
+//   serve_file=<setup_name>:<file>  that package is listed with another served
+//                    file (e.g. Failing_3010.exe), its size and digest
 // SetInstallAnswer(body) makes "/api/setup/install" answer body verbatim.
 //
 // Read-back: LastRequest() is the raw bytes (head and body) of the last
 // non-control request; LastStatistics(n) the last n statistics reports as a
-// JSON array of {"fields": {...}, "raw": "..."} objects, newest last.
+// JSON array of {"id": n, "fields": {...}, "raw": "..."} objects, newest last
+// (ids grow with every report).
 // PackageUrl(name) is the URL of a package file; the catalog
 // (tools/setup-service/catalog.json) names the packages.
 //

@@ -1,5 +1,6 @@
 // installer_ctl wait [seconds]  - waits until the installer's window is shown
 // installer_ctl close           - closes it without the question (WM_CLOSE 1)
+// installer_ctl click X Y        - a left click at client point (X, Y)
 #include <windows.h>
 #include <cstdio>
 #include <cwchar>
@@ -29,6 +30,15 @@ int wmain(int argc, wchar_t** argv) {
         ::PostMessageW(hwnd, WM_CLOSE, 1, 0);
         return 0;
     }
-    std::fprintf(stderr, "usage: installer_ctl wait [seconds] | close\n");
+    if (argc >= 4 && std::wcscmp(argv[1], L"click") == 0) {
+        HWND hwnd = ::FindWindowW(kClass, nullptr);
+        if (!hwnd) return 1;
+        const LPARAM at = MAKELPARAM(_wtoi(argv[2]), _wtoi(argv[3]));
+        ::PostMessageW(hwnd, WM_MOUSEMOVE, 0, at);
+        ::PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: installer_ctl wait [seconds] | close | click X Y\n");
     return 2;
 }

@@ -155,13 +155,21 @@ class Service:
                 continue
             if any(re.search(rx, fields.get(k, "")) for k, rx in unless.items()):
                 continue
-            _, size, md5 = self.files[entry["file"]]
+            file_name = entry["file"]
+            served = (self.fault("serve_file") or "").split(":", 1)
+            if len(served) == 2 and served[0] == entry["setup_name"] and served[1] in self.files:
+                file_name = served[1]
+            _, size, md5 = self.files[file_name]
+            if self.fault("bad_md5") == entry["setup_name"]:
+                md5 = hashlib.md5(md5.encode()).hexdigest()
+            if self.fault("upper_md5"):
+                md5 = md5.upper()
             result.append({
                 "setup_name": entry["setup_name"],
                 "name": entry["name"],
                 "type": str(entry["type"]),
                 "size": str(size),
-                "url": base + "/packages/" + urllib.parse.quote(entry["file"]),
+                "url": base + "/packages/" + urllib.parse.quote(file_name),
                 "description": entry.get("description", ""),
                 "cmd": entry.get("cmd", ""),
                 "version": entry.get("version", ""),
@@ -181,8 +189,9 @@ class Service:
 
     def last_reports(self, count):
         with self.lock, sqlite3.connect(self.db_path) as db:
-            rows = db.execute("SELECT fields, raw FROM reports ORDER BY id DESC LIMIT ?", (count,)).fetchall()
-        return [{"fields": json.loads(f), "raw": bytes(r).decode("utf-8", errors="replace")} for f, r in reversed(rows)]
+            rows = db.execute("SELECT id, fields, raw FROM reports ORDER BY id DESC LIMIT ?", (count,)).fetchall()
+        return [{"id": i, "fields": json.loads(f), "raw": bytes(r).decode("utf-8", errors="replace")}
+                for i, f, r in reversed(rows)]
 
 
 class Handler(http.server.BaseHTTPRequestHandler):

@@ -89,6 +89,20 @@ class ServiceTest(unittest.TestCase):
         request("POST", "/control/install-answer", b'{"result": true, "data": []}')
         self.assertEqual(b'{"result": true, "data": []}', self.install()[1])
 
+    def test_package_listing_faults(self):
+        listing = {p["file"]: p for p in json.loads(request("GET", "/control/packages")[1])}
+        client = listing["Kestrane_V1.0.3.exe"]
+        request("GET", "/control/fault?upper_md5=1&bad_md5=word_addin")
+        data = json.loads(self.install()[1])["data"]
+        self.assertEqual(client["md5"].upper(), data[0]["md5"])
+        self.assertNotEqual(listing["WordAddin_V2.1.exe"]["md5"].upper(), data[1]["md5"])
+        request("GET", "/control/fault?upper_md5=0&bad_md5=0&serve_file=word_addin:Failing_3010.exe")
+        data = json.loads(self.install()[1])["data"]
+        failing = listing["Failing_3010.exe"]
+        self.assertEqual((failing["url"], str(failing["size"]), failing["md5"]),
+                         (data[1]["url"], data[1]["size"], data[1]["md5"]))
+        self.assertEqual(client["url"], data[0]["url"])
+
     def test_statistics_are_stored_with_raw_body(self):
         remark = '{"setup_name":"kx","error_msg":"a&b=c"}'
         body = ("ver=1, 1, 0, 33612&type=setup_online&rdtype=0&remark=%s&view_mode=client" % remark).encode()
@@ -96,6 +110,11 @@ class ServiceTest(unittest.TestCase):
         self.assertEqual(200, resp.status)
         reports = json.loads(request("GET", "/control/statistics?last=1")[1])
         self.assertEqual(1, len(reports))
+        first_id = reports[0]["id"]
+        request("POST", "/api/statistics", body)
+        self.assertEqual(first_id + 1, json.loads(request("GET", "/control/statistics?last=1")[1])[0]["id"])
+        reports = json.loads(request("GET", "/control/statistics?last=2")[1])
+        self.assertEqual(first_id, reports[0]["id"])
         self.assertEqual(remark, reports[0]["fields"]["remark"])
         self.assertEqual("client", reports[0]["fields"]["view_mode"])
         self.assertEqual(body.decode(), reports[0]["raw"])

@@ -1,0 +1,138 @@
+#include "app/DownloadWorker.h"
+
+#include "app/AppState.h"
+#include "app/Controls.h"
+#include "app/InstallProgress.h"
+#include "dulib/ctrl/Engine.h"
+#include "net/WinHttpHandler.h"
+#include "support/Handles.h"
+#include "support/Log.h"
+#include "support/PackageList.h"
+#include "sysinfo/LocalPaths.h"
+
+#include <atomic>
+
+namespace {
+
+constexpr unsigned kChunkSize = 0x40000;
+
+// Adds each chunk to the worker's copy of the record and stores it back.
+void OnDownloadProgress(int bytes, void* context) {
+    auto* item = static_cast<SetupInfo*>(context);
+    if (!item) return;
+    item->downloaded += bytes;
+    PackageList.UpdateBySetupName(*item);
+}
+
+// Size of the package file left by an earlier run; `fallback` when there is none.
+int ExistingFileSize(const std::wstring& path, int fallback) {
+    WIN32_FIND_DATAW found{};
+    FindHandle find(::FindFirstFileW(path.c_str(), &found));
+    if (!find) return fallback;
+    KernelHandle file(::CreateFileW(path.c_str(), FILE_READ_EA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return 0;
+    DWORD size = ::GetFileSize(file.get(), nullptr);
+    return size == INVALID_FILE_SIZE ? 0 : static_cast<int>(size);
+}
+
+void LogDownloadFailure(const SetupInfo& item, int code) {
+    wchar_t line[128] = {};
+    _snwprintf_s(line, 128, _TRUNCATE, L"StartDLoadMethod 下载失败，tool=%s, code=%d", item.name.c_str(), code);
+    WriteLog(line, LOG_ERROR);
+}
+
+// Marks the package failed, stops both workers and lets the install worker
+// past this package.
+void FailDownload(SetupInfo& item, int code) {
+    item.state = DownloadFailed;
+    item.errorCode = code;
+    PackageList.UpdateBySetupName(item);
+    LogDownloadFailure(item, code);
+    App().abort = true;
+    ::ReleaseSemaphore(item.doneSemaphore, 1, nullptr);
+}
+
+} // namespace
+
+std::wstring SetupStateText(const SetupInfo& item) {
+    switch (item.state) {
+    case Waiting: return L"等待安装";
+    case Downloading: {
+        double percent = item.size > 0 ? static_cast<double>(item.downloaded) / item.size * 100.0 : 0.0;
+        if (percent > 100.0) percent = 100.0;  // a server that ignored Range sent more than asked
+        wchar_t text[128] = {};
+        _snwprintf_s(text, 128, _TRUNCATE, L"正在下载，已完成%d%%...", static_cast<int>(percent));
+        return text;
+    }
+    case DownloadFailed: return L"下载失败";
+    case Verifying: return L"正在验证...";
+    case VerifyFailed: return L"验证失败";
+    case Installing: return L"正在安装...";
+    case InstallFailed: return L"安装失败";
+    case Installed: return L"已安装";
+    default: return std::wstring();
+    }
+}
+
+int StartDLoadMethod() {
+    AppState& app = App();
+    WriteLog(L"开始检查下载...", LOG_INFO);
+    const ProgressBudget budget = CurrentProgressBudget();
+    SetupInfo item;
+    for (unsigned i = 0; !app.abort && PackageList.GetAt(i, item); ++i) {
+        if (!item.selected) continue;
+        const std::wstring path = PackageFilePath(item);
+        if (path.empty()) {
+            // No safe local name: nothing may be written for it.
+            FailDownload(item, ERROR_INVALID_NAME);
+            return 0;
+        }
+        item.downloaded = ExistingFileSize(path, item.downloaded);
+        if (item.downloaded < item.size) {
+            app.downloadShare = 0;
+            item.state = Downloading;
+            PackageList.UpdateBySetupName(item);
+            SetSetupInfoText(QuotedStep(L"正在下载", item.name));
+            app.downloadShare = budget.downloadPart;
+            ::Sleep(400);
+            std::atomic<int> keepGoing{1};  // this worker never asks a download to stop
+            int result = 0;
+            {
+                CWinHttpHandler http(item.url);
+                result = http.DownloadResume(path, item.downloaded, 0, kChunkSize, OnDownloadProgress, &keepGoing,
+                                             &item);
+            }
+            if (result != 0) {
+                FailDownload(item, result);
+                return 0;
+            }
+        }
+        AddSetupProgress(budget.downloadPart);
+        item.errorCode = 0;
+        PackageList.UpdateBySetupName(item);
+        ::ReleaseSemaphore(item.doneSemaphore, 1, nullptr);
+    }
+    return 0;
+}
+
+void RefreshItemStates() {
+    AppState& app = App();
+    SetupInfo item;
+    for (unsigned i = 0; PackageList.GetAt(i, item); ++i) {
+        if (!item.selected) continue;
+        duPlugin* row = FindControl((L"SetupItem_" + item.itemIndex).c_str());
+        duPlugin* progress = FindControl((L"SetupItemStaticProgress_" + item.itemIndex).c_str());
+        if (!row || !progress) continue;
+        const std::wstring text = SetupStateText(item);
+        if (!text.empty()) progress->SetText(text.c_str());
+        RedrawPlugin(progress, TRUE);
+        if (item.state != Downloading) continue;
+        // A finished download's part is already in the progress sum.
+        if (item.size <= 0 || item.downloaded >= item.size) continue;
+        const double percent = static_cast<double>(item.downloaded) / item.size * 100.0;
+        const int share = app.downloadShare;
+        if (share <= 0) continue;
+        const int running = static_cast<int>(share / 100.0 * percent);
+        if (running > 0) SetProgressValue(app.setupBar, app.setupValue, app.progressSum + running);
+    }
+}

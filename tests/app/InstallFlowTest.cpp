@@ -1,0 +1,375 @@
+// The installation from the start button to the Finish page in a real
+// installer window, against the local setup service and its sample packages:
+// the parent test switches the service's faults and starts this program
+// again with "/sns=<address>"; the child runs one InstallChild test.
+#include "tests/common/LocalService.h"
+
+#include "app/AppState.h"
+#include "app/Controls.h"
+#include "app/FinishPage.h"
+#include "dulib/ctrl/Engine.h"
+#include "support/CodedConversion.h"
+#include "support/Md5.h"
+#include "support/PackageList.h"
+#include "sysinfo/LocalPaths.h"
+#include "tests/app/InstallerWindow.h"
+#include "tests/common/ChildProcess.h"
+#include "tests/common/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::wstring ServiceAddress() { return L"127.0.0.1:" + std::to_wstring(local_service::Port()); }
+
+// What each catalog package's setup writes into its folder.
+const std::map<std::wstring, std::wstring> kPayloadFile = {
+    {L"kestrane_client", L"Kestrane.ini"},
+    {L"word_addin", L"WordAddin.txt"},
+    {L"dotnet_runtime", L"DotNet45.txt"},
+    {L"x64_helper", L"Helper64.txt"},
+};
+
+bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring Text(const wchar_t* control) {
+    duPlugin* plugin = FindControl(control);
+    return plugin && plugin->GetText() ? plugin->GetText() : L"";
+}
+
+std::wstring RowText(const wchar_t* templateName, int n) {
+    return Text((std::wstring(templateName) + std::to_wstring(n)).c_str());
+}
+
+// The id of the newest statistics report; 0 when there is none.
+long LastReportId() {
+    const std::string reports = local_service::LastStatistics(1);
+    size_t at = reports.find("\"id\": ");
+    return at == std::string::npos ? 0 : std::stol(reports.substr(at + 6));
+}
+
+// The remark as it appears inside the service's JSON answer (quotes escaped).
+std::string EscapedRemarkPart(const std::string& key, const std::string& value) {
+    return "\\\"" + key + "\\\":\\\"" + value + "\\\"";
+}
+
+// One installation run in this (child) process: preparation, the folder
+// field set to a fresh folder, start, and the Finish page with its report.
+class InstallRun {
+public:
+    InstallRun() {
+        EXPECT_TRUE(PumpUntilPreparationEnds(60000));
+        setupShown_ = FindControl(L"SetupLayout") && FindControl(L"SetupLayout")->IsVisible();
+        // Package files of earlier runs would be taken as already downloaded.
+        SetupInfo item;
+        for (unsigned i = 0; PackageList.GetAt(i, item); ++i) ::DeleteFileW(PackageFilePath(item).c_str());
+    }
+    bool SetupShown() const { return setupShown_; }
+    const TempDir& Folder() const { return folder_; }
+    std::wstring ProductFolder() const { return folder_.Path() + L"\\QRN\\Kestrane"; }
+
+    // Clicks start and waits for the Finish page and its statistics report.
+    void StartAndFinish() {
+        FindControl(L"SelectDirStatic")->SetText(folder_.Path().c_str());
+        const long before = LastReportId();
+        NotifyRecord click{DUM_BTNCLICK, 0, 0};
+        ::SendMessageW(window_.Hwnd(), WM_DU_NOTIFY, reinterpret_cast<WPARAM>(FindControl(L"StartSetupBtn")),
+                       reinterpret_cast<LPARAM>(&click));
+        ASSERT_TRUE(App().installStarted);
+        ASSERT_TRUE(PumpUntil([] { return FindControl(L"FinishLayout")->IsVisible() != FALSE; }, 150000));
+        ASSERT_TRUE(PumpUntil([before] { return LastReportId() > before; }, 60000)) << "no statistics report";
+        report_ = local_service::LastStatistics(1);
+    }
+    const std::string& Report() const { return report_; }
+
+private:
+    InstallerWindow window_;
+    TempDir folder_;
+    bool setupShown_ = false;
+    std::string report_;
+};
+
+std::string PackageListText() {
+    std::wstring text;
+    SetupInfo item;
+    for (unsigned i = 0; PackageList.GetAt(i, item); ++i)
+        if (item.selected) text += item.name + L"_" + item.version + L";";
+    return CCodedConversion().WideToUtf8(text);
+}
+
+// One entry of a package list answer for a file the service serves.
+std::string ListedPackage(const std::string& setupName, const std::string& name, const std::string& type,
+                          const std::string& file, const char* listedSize = nullptr) {
+    const std::string path = local_service::BuildDirWindows() + "\\setup-service\\packages\\" + file;
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::string size = listedSize ? listedSize : std::to_string(static_cast<long long>(in.tellg()));
+    const std::string url = "http://127.0.0.1:" + std::to_string(local_service::Port()) + "/packages/" + file;
+    return "{\"setup_name\": \"" + setupName + "\", \"name\": \"" + name + "\", \"type\": \"" + type +
+           "\", \"size\": \"" + size + "\", \"url\": \"" + url +
+           "\", \"description\": \"\", \"cmd\": \"\", \"version\": \"1.0\", \"sort\": \"1\", \"md5\": \"" +
+           FileMd5Hex(path) + "\"}";
+}
+
+} // namespace
+
+TEST(InstallFlow, AllPackagesInstalled) {
+    if (StartedWithSns()) GTEST_SKIP();
+    local_service::ResetFaults();
+    local_service::SetFault("upper_md5", "1");  // digests compare without regard to case
+    RunChildTests(ServiceAddress(), L"InstallChild.AllPackages");
+    local_service::ResetFaults();
+}
+
+TEST(InstallFlow, WrongDigestFailsAndStopsTheRest) {
+    if (StartedWithSns()) GTEST_SKIP();
+    local_service::ResetFaults();
+    local_service::SetFault("bad_md5", "kestrane_client");
+    RunChildTests(ServiceAddress(), L"InstallChild.WrongDigest");
+    local_service::ResetFaults();
+}
+
+TEST(InstallFlow, CutDownloadFailsAndStopsTheRest) {
+    if (StartedWithSns()) GTEST_SKIP();
+    local_service::ResetFaults();
+    local_service::SetFault("drop_after", "1000");
+    RunChildTests(ServiceAddress(), L"InstallChild.CutDownload");
+    local_service::ResetFaults();
+}
+
+TEST(InstallFlow, SetupExitCodeAboveZeroFails) {
+    if (StartedWithSns()) GTEST_SKIP();
+    local_service::ResetFaults();
+    local_service::SetFault("serve_file", "kestrane_client:Failing_3010.exe");
+    RunChildTests(ServiceAddress(), L"InstallChild.ExitCode3010");
+    local_service::ResetFaults();
+}
+
+TEST(InstallFlow, PackageWithoutASafeFileNameFailsItsDownload) {
+    if (StartedWithSns()) GTEST_SKIP();
+    local_service::ResetFaults();
+    ASSERT_TRUE(local_service::SetInstallAnswer(
+        "{\"result\": true, \"data\": [" + ListedPackage("dots", "..", "1", "Kestrane_V1.0.3.exe") + ", " +
+        ListedPackage("addin", "Addin", "0", "WordAddin_V2.1.exe") + "]}"));
+    RunChildTests(ServiceAddress(), L"InstallChild.UnsafeName");
+    local_service::ResetFaults();
+}
+
+TEST(InstallFlow, PackageWithoutARowIsNotInstalled) {
+    if (StartedWithSns()) GTEST_SKIP();
+    local_service::ResetFaults();
+    ASSERT_TRUE(local_service::SetInstallAnswer(
+        "{\"result\": true, \"data\": [" + ListedPackage("client", "Client", "1", "Kestrane_V1.0.3.exe") + ", " +
+        ListedPackage("sizeless", "Sizeless", "0", "WordAddin_V2.1.exe", "0") + "]}"));
+    RunChildTests(ServiceAddress(), L"InstallChild.SizelessPackage");
+    local_service::ResetFaults();
+}
+
+TEST(InstallFlow, PartialFileOfAnEarlierRunIsResumed) {
+    if (StartedWithSns()) GTEST_SKIP();
+    local_service::ResetFaults();
+    RunChildTests(ServiceAddress(), L"InstallChild.ResumedFile");
+}
+
+TEST(InstallChild, AllPackages) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+
+    EXPECT_FALSE(FindControl(L"SetupLayout")->IsVisible());
+    EXPECT_FALSE(FindControl(L"StartSetupLayout")->IsVisible());
+    SetupInfo item;
+    int selected = 0;
+    for (unsigned i = 0; PackageList.GetAt(i, item); ++i) {
+        ASSERT_TRUE(item.selected) << "optional packages stay ticked by default";
+        ++selected;
+        const int n = static_cast<int>(i) + 1;
+        EXPECT_EQ(item.state, Installed);
+        EXPECT_EQ(RowText(L"FinishItemStaticState_", n), L"安装成功");
+        EXPECT_EQ(RowText(L"FinishItemStaticName_", n), item.name);
+        EXPECT_FALSE(FindControl((L"FinishItemStaticInfo_" + std::to_wstring(n)).c_str())->IsVisible());
+        EXPECT_EQ(FindControl((L"FinishItem_" + std::to_wstring(n)).c_str())->IsVisible() != FALSE, item.type != 4);
+        ASSERT_EQ(kPayloadFile.count(item.setup_name), 1u);
+        EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\" + kPayloadFile.at(item.setup_name)))
+            << "payload of " << CCodedConversion().WideToUtf8(item.name);
+        // The whole file counted once, although the download reports one last chunk.
+        EXPECT_EQ(item.downloaded, item.size);
+    }
+    EXPECT_GE(selected, 2);
+    EXPECT_EQ(App().resultCode, 0);
+    EXPECT_EQ(App().resultText, L"【安装成功】");
+    EXPECT_TRUE(FindControl(L"RunAppLayout")->IsVisible());
+    EXPECT_EQ(Text(L"RunAppStatic"), L"Kestrane 翻译客户端");
+    EXPECT_STREQ(FindControl(L"FinishImgLayout")->GetStyle(), L"FinishImgLayout");
+    EXPECT_EQ(App().lastShownProgress, 100 / selected * selected);
+    EXPECT_EQ(App().setupInfoText.rfind(L"正在安装“", 0), 0u);
+    ::SendMessageW(App().mainWindow, WM_TIMER, IDT_ITEM_PROGRESS, 0);
+    for (int n = 1; n <= selected; ++n) EXPECT_EQ(RowText(L"SetupItemStaticProgress_", n), L"已安装");
+
+    const std::string& report = run.Report();
+    EXPECT_NE(report.find(EscapedRemarkPart("error_code", "0")), std::string::npos) << report;
+    EXPECT_NE(report.find(EscapedRemarkPart("setup_list", PackageListText())), std::string::npos) << report;
+    EXPECT_NE(report.find(EscapedRemarkPart("error_msg", "【安装成功】")), std::string::npos) << report;
+
+    // The finish button closes the window without a question.
+    NotifyRecord click{DUM_BTNCLICK, 0, 0};
+    HWND hwnd = App().mainWindow;
+    ::SendMessageW(hwnd, WM_DU_NOTIFY, reinterpret_cast<WPARAM>(FindControl(L"FinishSetupBtn")),
+                   reinterpret_cast<LPARAM>(&click));
+    EXPECT_TRUE(PumpUntil([hwnd] { return !::IsWindow(hwnd); }, 10000));
+}
+
+TEST(InstallChild, WrongDigest) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+
+    SetupInfo first;
+    ASSERT_TRUE(PackageList.GetAt(0, first));
+    EXPECT_EQ(first.state, VerifyFailed);
+    EXPECT_EQ(first.errorCode, 5);
+    EXPECT_FALSE(FileExists(PackageFilePath(first))) << "a file that fails its check is deleted";
+    EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：验证失败，code=5");
+    EXPECT_TRUE(FindControl(L"FinishItemStaticInfo_1")->IsVisible());
+    EXPECT_STREQ(FindControl(L"FinishItem_1")->GetStyle(), L"FinishItem_Failed");
+    EXPECT_STREQ(FindControl(L"FinishItemStaticState_1")->GetStyle(), L"CommonStaticRed12Right");
+    // The main program failed: failure picture, nothing offered to run.
+    EXPECT_FALSE(FindControl(L"RunAppLayout")->IsVisible());
+    EXPECT_STREQ(FindControl(L"FinishImgLayout")->GetStyle(), L"FinishFailedImgLayout");
+
+    SetupInfo item;
+    for (unsigned i = 1; PackageList.GetAt(i, item); ++i) {
+        EXPECT_NE(item.state, Installed);
+        EXPECT_NE(item.state, Installing);
+        EXPECT_NE(RowText(L"FinishItemStaticState_", static_cast<int>(i) + 1), L"安装成功");
+        EXPECT_FALSE(FileExists(run.ProductFolder() + L"\\" + kPayloadFile.at(item.setup_name)));
+    }
+    EXPECT_NE(run.Report().find("【安装失败】"), std::string::npos) << run.Report();
+}
+
+TEST(InstallChild, ExitCode3010) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+
+    SetupInfo first;
+    ASSERT_TRUE(PackageList.GetAt(0, first));
+    EXPECT_EQ(first.state, InstallFailed);
+    EXPECT_EQ(first.errorCode, 3010);
+    EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\failing.txt")) << "the setup ran into the chosen folder";
+    EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：code=3010");
+    SetupInfo item;
+    for (unsigned i = 1; PackageList.GetAt(i, item); ++i) {
+        EXPECT_NE(item.state, Installed);
+        EXPECT_FALSE(FileExists(run.ProductFolder() + L"\\" + kPayloadFile.at(item.setup_name)));
+    }
+}
+
+TEST(InstallChild, ResumedFile) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    SetupInfo first;
+    ASSERT_TRUE(PackageList.GetAt(0, first));
+    // The first half of the client's package, left by an interrupted run.
+    std::ifstream served(local_service::BuildDirWindows() + "\\setup-service\\packages\\Kestrane_V1.0.3.exe",
+                         std::ios::binary);
+    std::ostringstream bytes;
+    bytes << served.rdbuf();
+    const std::string whole = bytes.str();
+    ASSERT_EQ(static_cast<int>(whole.size()), first.size);
+    const std::string half = whole.substr(0, whole.size() / 2);
+    {
+        std::ofstream partial(PackageFilePath(first).c_str(), std::ios::binary);
+        partial.write(half.data(), static_cast<std::streamsize>(half.size()));
+    }
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+    ASSERT_TRUE(PackageList.GetAt(0, first));
+    EXPECT_EQ(first.state, Installed);
+    // Counted from the half on disk: a download from the first byte would
+    // have added the whole size to it.
+    EXPECT_EQ(first.downloaded, first.size);
+    EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\Kestrane.ini"));
+    EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装成功");
+}
+
+TEST(InstallChild, UnsafeName) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_EQ(PackageList.Count(), 2);
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+
+    SetupInfo dots, addin;
+    ASSERT_TRUE(PackageList.GetAt(0, dots));
+    ASSERT_TRUE(PackageList.GetAt(1, addin));
+    EXPECT_EQ(dots.state, DownloadFailed);
+    EXPECT_EQ(dots.errorCode, ERROR_INVALID_NAME);
+    EXPECT_EQ(dots.downloaded, 0) << "nothing was fetched for it";
+    EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败，code=123");
+    EXPECT_EQ(addin.state, Waiting) << "nothing after the failure is downloaded";
+    EXPECT_EQ(RowText(L"FinishItemStaticState_", 2), L"未安装");
+    EXPECT_FALSE(FileExists(PackageFilePath(addin)));
+    EXPECT_FALSE(FileExists(run.ProductFolder()));
+    EXPECT_EQ(App().resultCode, ERROR_INVALID_NAME);
+    EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", "123")), std::string::npos) << run.Report();
+    EXPECT_NE(run.Report().find(EscapedRemarkPart("setup_list", ".._1.0;Addin_1.0;")), std::string::npos)
+        << run.Report();
+}
+
+TEST(InstallChild, SizelessPackage) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_EQ(FindControl(L"SetupItem_2"), nullptr) << "a package without a size has no row";
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+
+    SetupInfo client, sizeless;
+    ASSERT_TRUE(PackageList.GetAt(0, client));
+    ASSERT_TRUE(PackageList.GetAt(1, sizeless));
+    EXPECT_EQ(client.state, Installed);
+    EXPECT_FALSE(sizeless.selected);
+    EXPECT_EQ(sizeless.state, Waiting);
+    EXPECT_EQ(FindControl(L"FinishItem_2"), nullptr);
+    EXPECT_EQ(App().resultCode, 0);
+    EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\Kestrane.ini"));
+    EXPECT_FALSE(FileExists(run.ProductFolder() + L"\\WordAddin.txt"));
+    EXPECT_NE(run.Report().find(EscapedRemarkPart("setup_list", "Client_1.0;")), std::string::npos) << run.Report();
+}
+
+TEST(InstallChild, CutDownload) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+
+    SetupInfo first;
+    ASSERT_TRUE(PackageList.GetAt(0, first));
+    EXPECT_EQ(first.state, DownloadFailed);
+    EXPECT_NE(first.errorCode, 0);
+    EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败，code=" + std::to_wstring(first.errorCode));
+    // What arrived stays for the next run to resume from.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(::GetFileAttributesExW(PackageFilePath(first).c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 1000u);
+    SetupInfo item;
+    for (unsigned i = 1; PackageList.GetAt(i, item); ++i) {
+        EXPECT_EQ(item.state, Waiting) << "no later package is downloaded";
+        EXPECT_EQ(RowText(L"FinishItemStaticState_", static_cast<int>(i) + 1), L"未安装");
+        EXPECT_FALSE(FileExists(PackageFilePath(item)));
+    }
+    EXPECT_EQ(App().resultCode, first.errorCode);
+    EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", std::to_string(first.errorCode))), std::string::npos)
+        << run.Report();
+}

@@ -1,0 +1,325 @@
+// The decisions of the installation flow one at a time: the folder rule of
+// the start button (with its real message box), the setup command line, the
+// exit-code rule, the row texts, and the Office guard against real processes.
+#include "app/AppState.h"
+#include "app/Controls.h"
+#include "app/DownloadWorker.h"
+#include "app/FinishPage.h"
+#include "app/InstallWorker.h"
+#include "app/MainWindow.h"
+#include "app/OfficeGuard.h"
+#include "app/SetupRows.h"
+#include "app/StartInstall.h"
+#include "dulib/ctrl/Engine.h"
+#include "support/Handles.h"
+#include "support/PackageList.h"
+#include "tests/common/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::wstring OwnExeName() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring full = path;
+    return full.substr(full.find_last_of(L'\\') + 1);
+}
+
+// Answers the next message box captioned "提示" of this process with `button`
+// and keeps its text; gives up after a limit only a fault reaches.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(int button) : thread_([this, button] { Run(button); }) {}
+    ~BoxAnswerer() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    std::wstring Text() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        return text_;
+    }
+
+private:
+    void Run(int button) {
+        for (int i = 0; i < 600 && !stop_; ++i) {
+            HWND box = ::FindWindowW(L"#32770", L"提示");
+            DWORD pid = 0;
+            if (box) ::GetWindowThreadProcessId(box, &pid);
+            if (box && pid == ::GetCurrentProcessId()) {
+                wchar_t text[512] = {};
+                ::GetDlgItemTextW(box, 0xFFFF, text, 512);
+                text_ = text;
+                ::PostMessageW(box, WM_COMMAND, button, 0);
+                return;
+            }
+            ::Sleep(50);
+        }
+    }
+    std::atomic<bool> stop_{false};
+    std::wstring text_;
+    std::thread thread_;
+};
+
+// Copies of this test program running under an Office program's name; each
+// waits in OfficeStandIn.Wait until it is terminated (or a minute passes).
+class StandIns {
+public:
+    StandIns(const std::wstring& exeName, int count) {
+        wchar_t self[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        const std::wstring copy = folder_.File(exeName);
+        ::CopyFileW(self, copy.c_str(), FALSE);
+        for (int i = 0; i < count; ++i) {
+            std::wstring cmd = L"\"" + copy + L"\" --gtest_filter=OfficeStandIn.Wait";
+            STARTUPINFOW startup{};
+            startup.cb = sizeof startup;
+            PROCESS_INFORMATION info{};
+            if (::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+                processes_.emplace_back(info.hProcess);
+                ::CloseHandle(info.hThread);
+            }
+        }
+    }
+    ~StandIns() {
+        for (auto& p : processes_) {
+            ::TerminateProcess(p.get(), 0);
+            ::WaitForSingleObject(p.get(), 10000);
+        }
+    }
+    size_t Started() const { return processes_.size(); }
+    bool AllEnded(DWORD limitMs) const {
+        for (const auto& p : processes_)
+            if (::WaitForSingleObject(p.get(), limitMs) != WAIT_OBJECT_0) return false;
+        return true;
+    }
+    bool AnyEnded() const {
+        for (const auto& p : processes_)
+            if (::WaitForSingleObject(p.get(), 0) == WAIT_OBJECT_0) return true;
+        return false;
+    }
+
+private:
+    TempDir folder_;
+    std::vector<KernelHandle> processes_;
+};
+
+// Waits until the snapshot sees `count` processes of that name.
+bool SeenRunning(const std::wstring& exeName, int count) {
+    for (int i = 0; i < 400; ++i) {
+        if (CountProcesses(exeName) == count) return true;
+        ::Sleep(50);
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(OfficeStandIn, Wait) {
+    const std::wstring name = OwnExeName();
+    if (name != L"winword.exe" && name != L"excel.exe") GTEST_SKIP() << "only as an Office stand-in";
+    ::Sleep(60000);
+}
+
+TEST(InstallUnits, SetupArgumentsAddTheProductFolderOnce) {
+    EXPECT_EQ(SetupArguments(L"D:\\Apps"), L" /VERYSILENT \"/CUSTOMDIR=D:\\Apps\\QRN\\Kestrane\"");
+    EXPECT_EQ(SetupArguments(L"D:\\Apps\\"), L" /VERYSILENT \"/CUSTOMDIR=D:\\Apps\\QRN\\Kestrane\"");
+    EXPECT_EQ(SetupArguments(L"D:\\Apps\\QRN\\Kestrane"), L" /VERYSILENT \"/CUSTOMDIR=D:\\Apps\\QRN\\Kestrane\"");
+    // The suffix test is case-sensitive.
+    EXPECT_EQ(SetupArguments(L"D:\\qrn\\kestrane"), L" /VERYSILENT \"/CUSTOMDIR=D:\\qrn\\kestrane\\QRN\\Kestrane\"");
+}
+
+TEST(InstallUnits, ExitCodesAboveZeroFail) {
+    EXPECT_FALSE(IsFailedExitCode(0));
+    EXPECT_TRUE(IsFailedExitCode(1));
+    EXPECT_TRUE(IsFailedExitCode(3010));
+    EXPECT_FALSE(IsFailedExitCode(0xC0000005u));  // negative as a signed number
+}
+
+TEST(InstallUnits, StartProcessReportsTheExitCodeOrWhyNot) {
+    DWORD exitCode = 0;
+    // cmd.exe is in every prefix: "/c exit 7" ends with 7.
+    wchar_t cmd[MAX_PATH] = {};
+    ::GetSystemDirectoryW(cmd, MAX_PATH);
+    EXPECT_EQ(StartProcess(std::wstring(cmd) + L"\\cmd.exe", L"/c exit 7", exitCode), 0u);
+    EXPECT_EQ(exitCode, 7u);
+    exitCode = 0;
+    EXPECT_NE(StartProcess(L"C:\\no\\such\\setup.exe", L"/VERYSILENT", exitCode), 0u);
+    EXPECT_EQ(exitCode, 1u);
+    // Too long for the command buffer: refused rather than run cut short.
+    exitCode = 0;
+    EXPECT_EQ(StartProcess(std::wstring(cmd) + L"\\cmd.exe", L"/c exit 0 " + std::wstring(1100, L'x'), exitCode),
+              static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_EQ(exitCode, 1u);
+}
+
+TEST(InstallUnits, RowTextsFollowThePackageState) {
+    SetupInfo item;
+    item.name = L"Kestrane";
+    item.version = L"1.0";
+    item.size = 1000;
+    item.downloaded = 333;
+    item.state = Downloading;
+    EXPECT_EQ(SetupStateText(item), L"正在下载，已完成33%...");
+    item.downloaded = 1500;  // the server ignored Range and sent it all again
+    EXPECT_EQ(SetupStateText(item), L"正在下载，已完成100%...");
+    item.state = Waiting;
+    EXPECT_EQ(SetupStateText(item), L"等待安装");
+    item.state = 42;
+    EXPECT_EQ(SetupStateText(item), L"");
+
+    item.state = Waiting;
+    FinishOutcome outcome = DescribeOutcome(item);
+    EXPECT_EQ(outcome.stateText, L"未安装");
+    EXPECT_FALSE(outcome.setsResult);
+    item.state = Installed;
+    outcome = DescribeOutcome(item);
+    EXPECT_EQ(outcome.stateText, L"安装成功");
+    EXPECT_EQ(outcome.resultText, L"【安装成功】");
+    EXPECT_FALSE(outcome.failed);
+    item.state = DownloadFailed;
+    item.errorCode = 12029;
+    outcome = DescribeOutcome(item);
+    EXPECT_EQ(outcome.infoLine, L"错误信息：下载失败，code=12029");
+    EXPECT_EQ(outcome.resultText, L"【安装失败】name：Kestrane_V1.0, 错误信息：下载失败，code=12029");
+    EXPECT_EQ(outcome.resultCode, 12029);
+    item.state = Downloading;
+    item.errorCode = 0;
+    outcome = DescribeOutcome(item);
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.infoLine, L"错误信息：code=0");
+}
+
+TEST(InstallUnits, RunTargetOnlyForTheKnownClient) {
+    SetupInfo item;
+    item.setup_name = L"kestrane_client";
+    EXPECT_EQ(RunTarget(item), L"");
+    item.setup_name = L"kx";
+    const std::wstring target = RunTarget(item);
+    const std::wstring tail = L"\\Orchid\\Startup.exe";
+    ASSERT_GE(target.size(), tail.size());
+    EXPECT_EQ(target.substr(target.size() - tail.size()), tail);
+}
+
+TEST(InstallUnits, FolderRuleOfTheStartButton) {
+    TempDir folder;
+    EXPECT_TRUE(IsAcceptableInstallFolder(folder.Path()));
+    EXPECT_FALSE(IsAcceptableInstallFolder(L""));
+    EXPECT_FALSE(IsAcceptableInstallFolder(folder.Path() + L"\\"));
+    EXPECT_FALSE(IsAcceptableInstallFolder(L"C:\\"));
+    EXPECT_FALSE(IsAcceptableInstallFolder(folder.Path() + L"\\a?b"));
+}
+
+TEST(InstallUnits, OfficeProcessesAreCountedAndTerminated) {
+    ASSERT_EQ(CountProcesses(L"winword.exe"), 0) << "no Word may run before the test";
+    StandIns word(L"winword.exe", 2);
+    ASSERT_EQ(word.Started(), 2u);
+    ASSERT_TRUE(SeenRunning(L"WINWORD.EXE", 2)) << "names compare without regard to case";
+    EXPECT_EQ(CountProcesses(L"excel.exe"), 0);
+
+    {  // declined: nothing is terminated
+        BoxAnswerer answer(IDCANCEL);
+        EXPECT_FALSE(ConfirmCloseOffice());
+        EXPECT_EQ(answer.Text(),
+                  L"安装会关闭正在运行的Office进程winword.exe，请确保您的相关工作文档已保存，确定继续？");
+    }
+    EXPECT_FALSE(word.AnyEnded());
+    {  // accepted: both are terminated
+        BoxAnswerer answer(IDOK);
+        EXPECT_TRUE(ConfirmCloseOffice());
+    }
+    EXPECT_TRUE(word.AllEnded(30000));
+    EXPECT_EQ(KillProcesses(L"winword.exe"), 0);
+}
+
+// The installer's window without the preparation worker.
+class PageWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HINSTANCE instance = ::GetModuleHandleW(nullptr);
+        InitEngine(instance);
+        AppState& app = App();
+        app.uiThreadId = ::GetCurrentThreadId();
+        app.prepareWorkerEnabled = false;
+        app.lastShownProgress = 0;
+        app.windowManager = CreateWindowManager(nullptr);
+        ASSERT_NE(app.windowManager, nullptr);
+        RegisterMainWindowClass(instance);
+        hwnd_ = CreateMainWindow(instance, L"在线安装");
+        ASSERT_NE(hwnd_, nullptr);
+    }
+    void TearDown() override {
+        AppState& app = App();
+        if (::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
+        if (app.windowManager) app.windowManager->Destroy();
+        app.windowManager = nullptr;
+        app.prepareWorkerEnabled = true;
+        app.lastShownProgress = 0;
+        app.downloadShare = 0;
+        app.progressSum = 0;
+        PackageList.Clear();
+    }
+    HWND hwnd_ = nullptr;
+};
+
+SetupInfo Package(const wchar_t* setupName, int row, int state, int size, int downloaded) {
+    SetupInfo item;
+    item.setup_name = setupName;
+    item.name = setupName;
+    item.version = L"1.0";
+    item.type = 1;
+    item.size = size;
+    item.downloaded = downloaded;
+    item.state = state;
+    item.selected = true;
+    item.itemIndex = std::to_wstring(row);
+    return item;
+}
+
+TEST_F(PageWindow, RowRefreshShowsStatesAndOnlyTheRunningDownloadAddsProgress) {
+    AppState& app = App();
+    const SetupInfo items[] = {
+        Package(L"done", 1, Downloading, 1000, 1000),    // download over, part already in the sum
+        Package(L"running", 2, Downloading, 1000, 500),  // half of it here
+        Package(L"verifying", 3, Verifying, 1000, 1000),
+        Package(L"waiting", 4, Waiting, 1000, 0),
+    };
+    for (const SetupInfo& item : items) {
+        PackageList.Add(item);
+        ASSERT_TRUE(AddSetupRow(item, std::stoi(item.itemIndex)));
+    }
+    app.downloadShare = 20;
+    app.progressSum = 20;
+    ::SendMessageW(hwnd_, WM_TIMER, IDT_ITEM_PROGRESS, 0);
+    EXPECT_STREQ(FindControl(L"SetupItemStaticProgress_1")->GetText(), L"正在下载，已完成100%...");
+    EXPECT_STREQ(FindControl(L"SetupItemStaticProgress_2")->GetText(), L"正在下载，已完成50%...");
+    EXPECT_STREQ(FindControl(L"SetupItemStaticProgress_3")->GetText(), L"正在验证...");
+    EXPECT_STREQ(FindControl(L"SetupItemStaticProgress_4")->GetText(), L"等待安装");
+    EXPECT_EQ(app.lastShownProgress, 30) << "20 done plus half of the running download's 20";
+    EXPECT_STREQ(app.setupValue->GetText(), L"30%");
+}
+
+TEST_F(PageWindow, StartButtonRejectsAFolderWithATrailingBackslash) {
+    AppState& app = App();
+    HWND hwnd = hwnd_;
+
+    TempDir folder;
+    FindControl(L"SelectDirStatic")->SetText((folder.Path() + L"\\").c_str());
+    std::wstring text;
+    {
+        BoxAnswerer answer(IDOK);
+        NotifyRecord click{DUM_BTNCLICK, 0, 0};
+        ::SendMessageW(hwnd, WM_DU_NOTIFY, reinterpret_cast<WPARAM>(FindControl(L"StartSetupBtn")),
+                       reinterpret_cast<LPARAM>(&click));
+        text = answer.Text();
+    }
+    EXPECT_EQ(text, L"自定义安装目录无效！");
+    EXPECT_FALSE(app.installStarted);
+    EXPECT_TRUE(FindControl(L"StartSetupLayout")->IsVisible());
+    EXPECT_FALSE(FindControl(L"SetupProgressLayout")->IsVisible());
+}

@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <atomic>
 #include <string>
+
+#include "service/ServiceFacts.h"
 #include <vector>
 
 class duPlugin;
@@ -58,3 +60,6 @@ struct AppState {
 };
 
 AppState& App();
+
+// What the setup service is told about this machine and run, from the state.
+ServiceFacts CurrentServiceFacts();

@@ -146,15 +146,8 @@ void ShowFinishPage() {
     RunOnUi([rows, hasMain, mainProgram] { ShowFinishControls(rows, hasMain, mainProgram); });
 
     if (app.resultCode == app.lastReportedFinishCode && app.resultCode != 0) return;
-    ServiceFacts facts;
-    facts.setupName = app.productCode;
-    facts.windowsName = app.windowsName;
-    facts.officeName = app.officeName;
-    facts.dotNetName = app.dotNetName;
-    facts.setupType = app.listRequested;
-    facts.errorCode = app.resultCode;
-    facts.errorMessage = app.resultText;
-    CModelSetup::Instance().ReportSetupResult(facts, LoadResText(IDS_INSTALLER_VERSION), packageListText);
+    CModelSetup::Instance().ReportSetupResult(CurrentServiceFacts(), LoadResText(IDS_INSTALLER_VERSION),
+                                              packageListText);
     app.lastReportedFinishCode = app.resultCode;
 }
 

@@ -24,19 +24,6 @@ void SetPrepareInfoText(const std::wstring& text) {
     RunOnUi([text] { App().prepareInfoText = text; });
 }
 
-ServiceFacts CurrentFacts() {
-    const AppState& app = App();
-    ServiceFacts facts;
-    facts.setupName = app.productCode;
-    facts.windowsName = app.windowsName;
-    facts.officeName = app.officeName;
-    facts.dotNetName = app.dotNetName;
-    facts.setupType = app.listRequested;
-    facts.errorCode = app.resultCode;
-    facts.errorMessage = app.resultText;
-    return facts;
-}
-
 void SetPrepareProgress(int percent) {
     AppState& app = App();
     SetProgressValue(app.prepareBar, app.prepareValue, percent);
@@ -68,7 +55,7 @@ void PrepareFailed(int code) {
         if (!::IsWindowVisible(App().mainWindow)) ::ShowWindow(App().mainWindow, SW_SHOW);
     });
     if (code != app.lastReportedPrepareCode) {
-        CModelSetup::Instance().ReportSetupResult(CurrentFacts(), LoadResText(IDS_INSTALLER_VERSION), L"");
+        CModelSetup::Instance().ReportSetupResult(CurrentServiceFacts(), LoadResText(IDS_INSTALLER_VERSION), L"");
         app.lastReportedPrepareCode = code;
     }
 }
@@ -128,7 +115,7 @@ int FetchSetupList(const std::wstring& installedVersion) {
     PackageList.Clear();
     app.productCode = LoadResText(IDS_SETUP_NAME);
     app.listRequested = 1;
-    int code = CModelSetup::Instance().GetSetupList(CurrentFacts(), installedVersion);
+    int code = CModelSetup::Instance().GetSetupList(CurrentServiceFacts(), installedVersion);
     if (code != 0) return code;
     if (PackageList.Count() == 0) return -1;
     SetupInfo item;

@@ -115,38 +115,35 @@ std::string ListedPackage(const std::string& setupName, const std::string& name,
            FileMd5Hex(path) + "\"}";
 }
 
+// Runs one InstallChild test in a child process while the local service has
+// one fault switched on.
+void RunChildWithFault(const char* fault, const char* value, const wchar_t* child) {
+    local_service::ResetFaults();
+    local_service::SetFault(fault, value);
+    RunChildTests(ServiceAddress(), child);
+    local_service::ResetFaults();
+}
+
 } // namespace
 
 TEST(InstallFlow, AllPackagesInstalled) {
     if (StartedWithSns()) GTEST_SKIP();
-    local_service::ResetFaults();
-    local_service::SetFault("upper_md5", "1");  // digests compare without regard to case
-    RunChildTests(ServiceAddress(), L"InstallChild.AllPackages");
-    local_service::ResetFaults();
+    RunChildWithFault("upper_md5", "1", L"InstallChild.AllPackages");  // digests compare without regard to case
 }
 
 TEST(InstallFlow, WrongDigestFailsAndStopsTheRest) {
     if (StartedWithSns()) GTEST_SKIP();
-    local_service::ResetFaults();
-    local_service::SetFault("bad_md5", "kestrane_client");
-    RunChildTests(ServiceAddress(), L"InstallChild.WrongDigest");
-    local_service::ResetFaults();
+    RunChildWithFault("bad_md5", "kestrane_client", L"InstallChild.WrongDigest");
 }
 
 TEST(InstallFlow, CutDownloadFailsAndStopsTheRest) {
     if (StartedWithSns()) GTEST_SKIP();
-    local_service::ResetFaults();
-    local_service::SetFault("drop_after", "1000");
-    RunChildTests(ServiceAddress(), L"InstallChild.CutDownload");
-    local_service::ResetFaults();
+    RunChildWithFault("drop_after", "1000", L"InstallChild.CutDownload");
 }
 
 TEST(InstallFlow, SetupExitCodeAboveZeroFails) {
     if (StartedWithSns()) GTEST_SKIP();
-    local_service::ResetFaults();
-    local_service::SetFault("serve_file", "kestrane_client:Failing_3010.exe");
-    RunChildTests(ServiceAddress(), L"InstallChild.ExitCode3010");
-    local_service::ResetFaults();
+    RunChildWithFault("serve_file", "kestrane_client:Failing_3010.exe", L"InstallChild.ExitCode3010");
 }
 
 TEST(InstallFlow, PackageWithoutASafeFileNameFailsItsDownload) {

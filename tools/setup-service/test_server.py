@@ -7,6 +7,7 @@ import json
 import os
 import socket
 import sys
+import time
 import unittest
 
 STATE = sys.argv.pop(1) if len(sys.argv) > 1 else os.path.join(os.getcwd(), "setup-service")
@@ -143,6 +144,42 @@ class ServiceTest(unittest.TestCase):
         self.assertEqual((200, whole), (resp.status, data))
         request("GET", "/control/fault?status=503")
         self.assertEqual(503, request("GET", path)[0].status)
+        request("GET", "/control/reset")
+        request("GET", "/control/fault?range_offset=30")
+        resp, data = request("GET", path, headers={"Range": "bytes=100-"})
+        self.assertEqual(206, resp.status)
+        self.assertEqual("bytes 130-%d/%d" % (len(whole) - 1, len(whole)), resp.getheader("Content-Range"))
+        self.assertEqual(whole[130:], data)
+
+    def test_trickle_sends_pieces_and_the_rest_on_reset(self):
+        files = json.loads(request("GET", "/control/packages")[1])
+        request("GET", "/control/fault?trickle=100&trickle_ms=60000")
+        sock = socket.create_connection(("127.0.0.1", port()), timeout=30)
+        sock.sendall(("GET /packages/%s HTTP/1.1\r\nHost: x\r\n\r\n" % files[0]["file"]).encode())
+        data = b""
+        while b"\r\n\r\n" not in data or len(data.split(b"\r\n\r\n", 1)[1]) < 100:
+            data += sock.recv(65536)
+        self.assertEqual(100, len(data.split(b"\r\n\r\n", 1)[1]))  # then a minute's pause
+        request("GET", "/control/reset")
+        while len(data.split(b"\r\n\r\n", 1)[1]) < files[0]["size"]:
+            data += sock.recv(65536)
+        sock.close()
+
+    def test_statistics_stall_ends_on_reset(self):
+        request("GET", "/control/fault?stall_statistics=30")
+        conn = http.client.HTTPConnection("127.0.0.1", port(), timeout=1)
+        conn.request("POST", "/api/statistics", b"type=stalled_report")
+        self.assertRaises(socket.timeout, conn.getresponse)
+        conn.close()
+        self.assertEqual(200, self.install()[0].status)  # the other endpoints answer at once
+        request("GET", "/control/reset")  # the stalled report is stored now, not during a later test
+        for _ in range(300):
+            last = json.loads(request("GET", "/control/statistics?last=1")[1])
+            if last and last[0]["fields"].get("type") == "stalled_report":
+                break
+            time.sleep(0.1)
+        else:
+            self.fail("the stalled report was not stored after the reset")
 
     def test_drop_after_closes_early(self):
         files = json.loads(request("GET", "/control/packages")[1])

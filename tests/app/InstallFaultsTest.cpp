@@ -15,12 +15,16 @@ using namespace install_flow;
 
 namespace {
 
-// Writes the first half of the client's package where the installer keeps it.
-void LeaveHalfOfTheClient(const SetupInfo& client) {
+// The client's record, the first half of its package written where the
+// installer keeps it, as an interrupted run leaves it.
+SetupInfo ClientWithHalfItsFile() {
+    SetupInfo client;
+    EXPECT_TRUE(PackageList.GetAt(0, client));
     const std::string whole = ServedBytes("Kestrane_V1.0.3.exe");
-    ASSERT_EQ(static_cast<int>(whole.size()), client.size);
+    EXPECT_EQ(static_cast<int>(whole.size()), client.size);
     std::ofstream partial(PackageFilePath(client).c_str(), std::ios::binary);
     partial.write(whole.data(), static_cast<std::streamsize>(whole.size() / 2));
+    return client;
 }
 
 long long FileSize(const std::wstring& path) {
@@ -78,51 +82,50 @@ void ExpectNothingFetchedOrInstalled(const InstallRun& run) {
 
 // --- parent side: one child run per case ------------------------------------
 
-TEST(InstallFaults, ASetupThatCrashesFailsItsPackageAndTheRun) {
+// A child test run while the service has one fault switched on.
+struct FaultCase {
+    const char* fault;
+    const char* value;
+    const wchar_t* child;
+};
+
+class InstallFaults : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(InstallFaults, EndsAsTheChildExpects) {
     if (StartedWithSns()) GTEST_SKIP();
-    RunChildWithFault("serve_file", "kestrane_client:Crashing.exe", L"FaultChild.CrashingSetup");
+    RunChildWithFault(GetParam().fault, GetParam().value, GetParam().child);
 }
 
-TEST(InstallFaults, ASecondPackageOfASetupNameIsDroppedAndEachPackageInstalledOnce) {
+INSTANTIATE_TEST_SUITE_P(
+    Runs, InstallFaults,
+    ::testing::Values(
+        // A setup that crashes fails its package and the run.
+        FaultCase{"serve_file", "kestrane_client:Crashing.exe", L"FaultChild.CrashingSetup"},
+        // A resume answered with the whole file counts every byte once.
+        FaultCase{"ignore_range", "1", L"FaultChild.IgnoredRange"},
+        // A partial answer at the wrong offset fails cleanly.
+        FaultCase{"range_offset", "1000", L"FaultChild.WrongOffset"},
+        // An unticked optional package is left alone.
+        FaultCase{"", "", L"FaultChild.UntickedOptional"},
+        // The report leaves before a quick finish ends the process...
+        FaultCase{"stall_statistics", "3", L"FaultChild.QuickFinish"},
+        // ...and one that does not leave is given up after a while.
+        FaultCase{"stall_statistics", "120", L"FaultChild.AbandonedReport"},
+        // Refused threads and semaphores fail the run visibly.
+        FaultCase{"", "", L"FaultChild.InstallWorkerRefused"},
+        FaultCase{"", "", L"FaultChild.DownloadWorkerRefused"},
+        FaultCase{"", "", L"FaultChild.SemaphoreRefused"}),
+    [](const ::testing::TestParamInfo<FaultCase>& info) {
+        const std::wstring child = info.param.child;
+        return std::string(child.begin() + child.find(L'.') + 1, child.end());
+    });
+
+TEST(InstallFaultsAnswer, ASecondPackageOfASetupNameIsDroppedAndEachPackageInstalledOnce) {
     if (StartedWithSns()) GTEST_SKIP();
     RunChildWithAnswer(Answer(ListedPackage("client", "Client", "1", "Kestrane_V1.0.3.exe") + ", " +
                               ListedPackage("addin", "Addin", "0", "WordAddin_V2.1.exe") + ", " +
                               ListedPackage("client", "Impostor", "0", "DotNet45.exe")),
                        L"FaultChild.DuplicateSetupName");
-}
-
-TEST(InstallFaults, AResumeAnsweredWithTheWholeFileCountsEveryByteOnce) {
-    if (StartedWithSns()) GTEST_SKIP();
-    RunChildWithFault("ignore_range", "1", L"FaultChild.IgnoredRange");
-}
-
-TEST(InstallFaults, APartialAnswerAtTheWrongOffsetFailsCleanly) {
-    if (StartedWithSns()) GTEST_SKIP();
-    RunChildWithFault("range_offset", "1000", L"FaultChild.WrongOffset");
-}
-
-TEST(InstallFaults, AnUntickedOptionalPackageIsLeftAlone) {
-    if (StartedWithSns()) GTEST_SKIP();
-    local_service::ResetFaults();
-    RunChildTests(ServiceAddress(), L"FaultChild.UntickedOptional");
-}
-
-TEST(InstallFaults, TheReportLeavesBeforeAQuickFinish) {
-    if (StartedWithSns()) GTEST_SKIP();
-    RunChildWithFault("stall_statistics", "3", L"FaultChild.QuickFinish");
-}
-
-TEST(InstallFaults, AReportThatDoesNotLeaveIsGivenUpAfterAWhile) {
-    if (StartedWithSns()) GTEST_SKIP();
-    RunChildWithFault("stall_statistics", "120", L"FaultChild.AbandonedReport");
-}
-
-TEST(InstallFaults, RefusedThreadsAndSemaphoresFailTheRunVisibly) {
-    if (StartedWithSns()) GTEST_SKIP();
-    local_service::ResetFaults();
-    RunChildTests(ServiceAddress(), L"FaultChild.InstallWorkerRefused");
-    RunChildTests(ServiceAddress(), L"FaultChild.DownloadWorkerRefused");
-    RunChildTests(ServiceAddress(), L"FaultChild.SemaphoreRefused");
 }
 
 // --- child side -------------------------------------------------------------
@@ -142,9 +145,8 @@ TEST(FaultChild, CrashingSetup) {
     EXPECT_STREQ(FindControl(L"FinishImgLayout")->GetStyle(), L"FinishFailedImgLayout");
     SetupInfo item;
     for (unsigned i = 1; PackageList.GetAt(i, item); ++i) EXPECT_NE(item.state, Installed);
-    EXPECT_EQ(App().resultCode, -1073741819);
-    EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", "-1073741819")), std::string::npos) << run.Report();
-    EXPECT_NE(run.Report().find("【安装失败】name：Kestrane 翻译客户端_V1.0.3"), std::string::npos) << run.Report();
+    ExpectReportedFailure(run.Report(), -1073741819,
+                          "【安装失败】name：Kestrane 翻译客户端_V1.0.3, 错误信息：code=-1073741819");
 }
 
 TEST(FaultChild, DuplicateSetupName) {
@@ -173,9 +175,7 @@ TEST(FaultChild, IgnoredRange) {
     if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
     InstallRun run;
     ASSERT_TRUE(run.SetupShown());
-    SetupInfo client;
-    ASSERT_TRUE(PackageList.GetAt(0, client));
-    ASSERT_NO_FATAL_FAILURE(LeaveHalfOfTheClient(client));
+    SetupInfo client = ClientWithHalfItsFile();
     ASSERT_NO_FATAL_FAILURE(run.Start());
     // The count, and the percentage the row shows from it, never pass the file.
     int mostSeen = 0;
@@ -198,9 +198,7 @@ TEST(FaultChild, WrongOffset) {
     if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
     InstallRun run;
     ASSERT_TRUE(run.SetupShown());
-    SetupInfo client;
-    ASSERT_TRUE(PackageList.GetAt(0, client));
-    ASSERT_NO_FATAL_FAILURE(LeaveHalfOfTheClient(client));
+    SetupInfo client = ClientWithHalfItsFile();
     ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
 
     ASSERT_TRUE(PackageList.GetAt(0, client));
@@ -208,7 +206,7 @@ TEST(FaultChild, WrongOffset) {
     EXPECT_EQ(client.errorCode, ERR_RANGE_MISMATCH);
     EXPECT_EQ(FileSize(PackageFilePath(client)), client.size / 2) << "the file is left for the next run";
     EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败，code=-4");
-    EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", "-4")), std::string::npos) << run.Report();
+    ExpectReportedFailure(run.Report(), ERR_RANGE_MISMATCH, "错误信息：下载失败，code=-4");
 }
 
 TEST(FaultChild, UntickedOptional) {
@@ -286,8 +284,7 @@ TEST(FaultChild, InstallWorkerRefused) {
     App().refusedThread = L"StartSetupMethod";
     ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
     ExpectNothingFetchedOrInstalled(run);
-    EXPECT_EQ(App().resultCode, ERROR_NO_SYSTEM_RESOURCES);
-    EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", "1450")), std::string::npos) << run.Report();
+    ExpectReportedFailure(run.Report(), ERROR_NO_SYSTEM_RESOURCES, "【安装失败】错误信息：code=1450");
     EXPECT_STREQ(FindControl(L"FinishImgLayout")->GetStyle(), L"FinishFailedImgLayout");
 }
 
@@ -306,8 +303,7 @@ TEST(FaultChild, DownloadWorkerRefused) {
         EXPECT_NE(item.state, Installed);
         EXPECT_FALSE(FileExists(PackageFilePath(item)));
     }
-    EXPECT_EQ(App().resultCode, ERROR_NO_SYSTEM_RESOURCES);
-    EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", "1450")), std::string::npos) << run.Report();
+    ExpectReportedFailure(run.Report(), ERROR_NO_SYSTEM_RESOURCES, "错误信息：下载失败，code=1450");
 }
 
 TEST(FaultChild, SemaphoreRefused) {
@@ -317,6 +313,5 @@ TEST(FaultChild, SemaphoreRefused) {
     App().refuseSemaphores = 1;
     ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
     ExpectNothingFetchedOrInstalled(run);
-    EXPECT_EQ(App().resultCode, ERROR_NO_SYSTEM_RESOURCES);
-    EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", "1450")), std::string::npos) << run.Report();
+    ExpectReportedFailure(run.Report(), ERROR_NO_SYSTEM_RESOURCES, "【安装失败】错误信息：code=1450");
 }

@@ -81,6 +81,14 @@ inline std::string EscapedRemarkPart(const std::string& key, const std::string& 
     return "\\\"" + key + "\\\":\\\"" + value + "\\\"";
 }
 
+// The run ended as a failure reported with this code and a text naming the
+// package that failed first (resultText is the report's error_msg).
+inline void ExpectReportedFailure(const std::string& report, int code, const std::string& text) {
+    EXPECT_EQ(App().resultCode, code);
+    EXPECT_NE(report.find(EscapedRemarkPart("error_code", std::to_string(code))), std::string::npos) << report;
+    EXPECT_NE(report.find(text), std::string::npos) << report;
+}
+
 inline std::string PackageListText() {
     std::wstring text;
     SetupInfo item;
@@ -111,10 +119,11 @@ inline std::string ListedPackage(const std::string& setupName, const std::string
 
 inline std::string Answer(const std::string& packages) { return "{\"result\": true, \"data\": [" + packages + "]}"; }
 
-// Runs one child test while the local service has one fault switched on.
+// Runs one child test while the local service has one fault switched on
+// (none for an empty name).
 inline void RunChildWithFault(const char* fault, const char* value, const wchar_t* child) {
     local_service::ResetFaults();
-    local_service::SetFault(fault, value);
+    if (*fault) local_service::SetFault(fault, value);
     RunChildTests(ServiceAddress(), child);
     local_service::ResetFaults();
 }

@@ -27,6 +27,18 @@ def request(method, path, body=None, headers=None, timeout=30):
     return resp, data
 
 
+def raw_get(file_name):
+    """A socket that has sent a plain GET of a package file."""
+    sock = socket.create_connection(("127.0.0.1", port()), timeout=30)
+    sock.sendall(("GET /packages/%s HTTP/1.1\r\nHost: x\r\n\r\n" % file_name).encode())
+    return sock
+
+
+def body_length(data):
+    """The body bytes received so far after the response head."""
+    return len(data.split(b"\r\n\r\n", 1)[1]) if b"\r\n\r\n" in data else 0
+
+
 INSTALL_BODY = ("setup_name=kx&setup_type=1&win_ver=win_win10_64&office_ver=office_2010_32"
                 "&netf_ver=netf_4.0_xx&local_ver=").encode()
 
@@ -154,14 +166,13 @@ class ServiceTest(unittest.TestCase):
     def test_trickle_sends_pieces_and_the_rest_on_reset(self):
         files = json.loads(request("GET", "/control/packages")[1])
         request("GET", "/control/fault?trickle=100&trickle_ms=60000")
-        sock = socket.create_connection(("127.0.0.1", port()), timeout=30)
-        sock.sendall(("GET /packages/%s HTTP/1.1\r\nHost: x\r\n\r\n" % files[0]["file"]).encode())
+        sock = raw_get(files[0]["file"])
         data = b""
-        while b"\r\n\r\n" not in data or len(data.split(b"\r\n\r\n", 1)[1]) < 100:
+        while body_length(data) < 100:
             data += sock.recv(65536)
-        self.assertEqual(100, len(data.split(b"\r\n\r\n", 1)[1]))  # then a minute's pause
+        self.assertEqual(100, body_length(data))  # then a minute's pause
         request("GET", "/control/reset")
-        while len(data.split(b"\r\n\r\n", 1)[1]) < files[0]["size"]:
+        while body_length(data) < files[0]["size"]:
             data += sock.recv(65536)
         sock.close()
 
@@ -184,8 +195,7 @@ class ServiceTest(unittest.TestCase):
     def test_drop_after_closes_early(self):
         files = json.loads(request("GET", "/control/packages")[1])
         request("GET", "/control/fault?drop_after=1000")
-        sock = socket.create_connection(("127.0.0.1", port()), timeout=30)
-        sock.sendall(("GET /packages/%s HTTP/1.1\r\nHost: x\r\n\r\n" % files[0]["file"]).encode())
+        sock = raw_get(files[0]["file"])
         data = b""
         while True:
             chunk = sock.recv(65536)
@@ -193,7 +203,7 @@ class ServiceTest(unittest.TestCase):
                 break
             data += chunk
         sock.close()
-        self.assertEqual(1000, len(data.split(b"\r\n\r\n", 1)[1]))
+        self.assertEqual(1000, body_length(data))
 
     def test_stall_ends_on_reset(self):
         request("GET", "/control/fault?stall=30")

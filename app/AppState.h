@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <atomic>
+#include <mutex>
 #include <string>
 
 #include "service/ServiceFacts.h"
@@ -14,6 +15,23 @@
 
 class duPlugin;
 class duWindowManager;
+
+// The step of the run that failed first (see RunOutcome.h).
+enum class FailureKind {
+    None,
+    Start,         // no worker, thread or semaphore could be had
+    Download,
+    Verify,
+    Setup,
+    NotInstalled,  // a selected package ended uninstalled without a failure of its own
+};
+struct RunFailure {
+    FailureKind kind = FailureKind::None;
+    std::wstring setupName;  // the package's; empty for a failure at the start
+    std::wstring name;
+    std::wstring version;
+    int code = 0;
+};
 
 struct AppState {
     std::wstring caption;
@@ -57,6 +75,26 @@ struct AppState {
     bool installStarted = false;
     // The selected packages' semaphores; they live until the process ends.
     std::vector<KernelHandle> packageSemaphores;
+    // The run's first real failure; read and written under failureLock.
+    std::mutex failureLock;
+    RunFailure firstFailure;
+
+    // Statistics reports being sent; closing waits for them (PendingReports.h).
+    std::atomic<int> reportsInFlight{0};
+    // Window thread only: a close held back until the reports are out.
+    bool closeDeferred = false;
+    WPARAM deferredCloseParam = 0;
+
+    // Window thread only: one preparation worker at a time; a retry asked for
+    // while one still runs starts when it has ended.
+    bool prepareRunning = false;
+    bool prepareQueued = false;
+
+    // Fault switches for tests, acting out a system out of resources: starts
+    // of the thread of this name are refused (threads are started on the
+    // window thread only), and so are the next N semaphores.
+    std::wstring refusedThread;
+    std::atomic<int> refuseSemaphores{0};
 };
 
 AppState& App();

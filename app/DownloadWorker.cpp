@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/Controls.h"
 #include "app/InstallProgress.h"
+#include "app/RunOutcome.h"
 #include "dulib/ctrl/Engine.h"
 #include "net/WinHttpHandler.h"
 #include "support/Handles.h"
@@ -16,11 +17,12 @@ namespace {
 
 constexpr unsigned kChunkSize = 0x40000;
 
-// Adds each chunk to the worker's copy of the record and stores it back.
+// Adds each chunk to the worker's copy of the record and stores it back; a
+// download that starts the file over starts the count over.
 void OnDownloadProgress(int bytes, void* context) {
     auto* item = static_cast<SetupInfo*>(context);
     if (!item) return;
-    item->downloaded += bytes;
+    item->downloaded = bytes == PROGRESS_RESTARTED ? 0 : item->downloaded + bytes;
     PackageList.UpdateBySetupName(*item);
 }
 
@@ -33,6 +35,13 @@ int ExistingFileSize(const std::wstring& path, int fallback) {
     if (!file) return 0;
     DWORD size = ::GetFileSize(file.get(), nullptr);
     return size == INVALID_FILE_SIZE ? 0 : static_cast<int>(size);
+}
+
+// Where the download of a package starts. A file on disk can be known
+// complete only against a size: without one it is fetched whole.
+int ResumePoint(const SetupInfo& item, const std::wstring& path) {
+    if (!HasKnownSize(item)) return 0;
+    return ExistingFileSize(path, item.downloaded);
 }
 
 void LogDownloadFailure(const SetupInfo& item, int code) {
@@ -48,17 +57,20 @@ void FailDownload(SetupInfo& item, int code) {
     item.errorCode = code;
     PackageList.UpdateBySetupName(item);
     LogDownloadFailure(item, code);
-    App().abort = true;
+    FailRun(FailureKind::Download, item, code);
     ::ReleaseSemaphore(item.doneSemaphore, 1, nullptr);
 }
 
 } // namespace
 
+bool HasKnownSize(const SetupInfo& item) { return item.size > 0; }
+
 std::wstring SetupStateText(const SetupInfo& item) {
     switch (item.state) {
     case Waiting: return L"等待安装";
     case Downloading: {
-        double percent = item.size > 0 ? static_cast<double>(item.downloaded) / item.size * 100.0 : 0.0;
+        if (!HasKnownSize(item)) return L"正在下载...";  // no percentage without a size
+        double percent = static_cast<double>(item.downloaded) / item.size * 100.0;
         if (percent > 100.0) percent = 100.0;  // a server that ignored Range sent more than asked
         wchar_t text[128] = {};
         _snwprintf_s(text, 128, _TRUNCATE, L"正在下载，已完成%d%%...", static_cast<int>(percent));
@@ -87,8 +99,8 @@ int StartDLoadMethod() {
             FailDownload(item, ERROR_INVALID_NAME);
             return 0;
         }
-        item.downloaded = ExistingFileSize(path, item.downloaded);
-        if (item.downloaded < item.size) {
+        item.downloaded = ResumePoint(item, path);
+        if (!HasKnownSize(item) || item.downloaded < item.size) {
             app.downloadShare = 0;
             item.state = Downloading;
             PackageList.UpdateBySetupName(item);
@@ -128,7 +140,7 @@ void RefreshItemStates() {
         RedrawPlugin(progress, TRUE);
         if (item.state != Downloading) continue;
         // A finished download's part is already in the progress sum.
-        if (item.size <= 0 || item.downloaded >= item.size) continue;
+        if (!HasKnownSize(item) || item.downloaded >= item.size) continue;
         const double percent = static_cast<double>(item.downloaded) / item.size * 100.0;
         const int share = app.downloadShare;
         if (share <= 0) continue;

@@ -13,3 +13,5 @@ int StartDLoadMethod();
 void RefreshItemStates();
 // The row text for a package state; empty for a state without one.
 std::wstring SetupStateText(const SetupInfo& item);
+// A size of "" or "0" from the service says nothing about the file.
+bool HasKnownSize(const SetupInfo& item);

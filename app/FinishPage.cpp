@@ -2,7 +2,10 @@
 
 #include "app/AppState.h"
 #include "app/Controls.h"
+#include "app/MainWindow.h"
+#include "app/PendingReports.h"
 #include "app/Resources.h"
+#include "app/RunOutcome.h"
 #include "app/UiThread.h"
 #include "dulib/ctrl/Engine.h"
 #include "dulib/ctrl/duListBoxEx.h"
@@ -13,6 +16,7 @@
 
 #include <shellapi.h>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -74,22 +78,13 @@ FinishOutcome DescribeOutcome(const SetupInfo& item) {
         outcome.stateText = L"未安装";
         return outcome;
     }
-    outcome.setsResult = true;
-    outcome.resultCode = item.errorCode;
     if (item.state == Installed) {
         outcome.stateText = L"安装成功";
-        outcome.resultText = L"【安装成功】";
         return outcome;
     }
-    const wchar_t* format = item.state == DownloadFailed ? L"错误信息：下载失败，code=%d"
-                            : item.state == VerifyFailed ? L"错误信息：验证失败，code=%d"
-                                                         : L"错误信息：code=%d";
-    wchar_t info[128] = {};
-    _snwprintf_s(info, 128, _TRUNCATE, format, item.errorCode);
     outcome.stateText = L"安装失败";
-    outcome.infoLine = info;
+    outcome.infoLine = FailureInfoLine(item.state, item.errorCode);
     outcome.failed = true;
-    outcome.resultText = L"【安装失败】name：" + item.name + L"_V" + item.version + L", " + outcome.infoLine;
     return outcome;
 }
 
@@ -121,9 +116,10 @@ bool AddFinishRow(const SetupInfo& item, int n) {
     return true;
 }
 
-void ShowFinishPage() {
+void ShowFinishPage(bool sendReport) {
     AppState& app = App();
     std::vector<FinishRow> rows;
+    std::vector<SetupInfo> selected;
     std::wstring packageListText;
     SetupInfo mainProgram;
     bool hasMain = false;
@@ -135,20 +131,30 @@ void ShowFinishPage() {
             mainProgram = item;
             hasMain = true;
         }
-        // Rows are taken in list order, so the last one that has a result decides.
-        const FinishOutcome outcome = DescribeOutcome(item);
-        if (outcome.setsResult) {
-            app.resultText = outcome.resultText;
-            app.resultCode = outcome.resultCode;
-        }
+        selected.push_back(item);
         rows.push_back({item, static_cast<int>(i) + 1});
     }
+    const RunResult result = DecideRunResult(selected);
+    app.resultText = result.text;
+    app.resultCode = result.code;
+    const bool report = sendReport && !(app.resultCode == app.lastReportedFinishCode && app.resultCode != 0);
+    // Counted before the page can be left, so that leaving waits for it.
+    std::optional<ReportInFlight> inFlight;
+    if (report) inFlight.emplace();
     RunOnUi([rows, hasMain, mainProgram] { ShowFinishControls(rows, hasMain, mainProgram); });
-
-    if (app.resultCode == app.lastReportedFinishCode && app.resultCode != 0) return;
+    if (!report) return;
     CModelSetup::Instance().ReportSetupResult(CurrentServiceFacts(), LoadResText(IDS_INSTALLER_VERSION),
                                               packageListText);
     app.lastReportedFinishCode = app.resultCode;
+}
+
+void EndInstallPhase(bool sendReport) {
+    RunOnUi([] {
+        ::KillTimer(App().mainWindow, IDT_SETUP_INFO);
+        ::KillTimer(App().mainWindow, IDT_ITEM_PROGRESS);
+        if (duPlugin* setup = FindControl(L"SetupLayout")) SetPluginVisible(setup, FALSE);
+    });
+    ShowFinishPage(sendReport);
 }
 
 std::wstring RunTarget(const SetupInfo& mainProgram) {

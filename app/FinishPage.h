@@ -8,20 +8,21 @@
 
 class duPlugin;
 
-// How a package's row reads and what it contributes to the reported result.
+// How a package's row reads (the reported result is the run's, RunOutcome.h).
 struct FinishOutcome {
-    std::wstring stateText;   // "安装成功", "安装失败" or "未安装"
-    std::wstring infoLine;    // the error line; empty when hidden
+    std::wstring stateText;  // "安装成功", "安装失败" or "未安装"
+    std::wstring infoLine;   // the error line; empty when hidden
     bool failed = false;
-    bool setsResult = false;  // a Waiting package leaves the result alone
-    std::wstring resultText;
-    int resultCode = 0;
 };
 FinishOutcome DescribeOutcome(const SetupInfo& item);
 
 // Called by the install worker at its end, on its thread: control changes go
-// to the window's thread, the report is sent from the calling thread.
-void ShowFinishPage();
+// to the window's thread, the report is sent from the calling thread (never
+// the window's: without another thread, sendReport is false).
+void ShowFinishPage(bool sendReport = true);
+// The end of the installation: the Setup page's timers stop, the page hides
+// and the Finish page follows. Same threads as ShowFinishPage.
+void EndInstallPhase(bool sendReport = true);
 // Window thread only.
 bool AddFinishRow(const SetupInfo& item, int rowNumber);
 // The finish button: starts the client when asked, then closes the window.

@@ -5,6 +5,7 @@
 #include "app/FinishPage.h"
 #include "app/InstallProgress.h"
 #include "app/MainWindow.h"
+#include "app/RunOutcome.h"
 #include "app/SetupPage.h"
 #include "app/UiThread.h"
 #include "dulib/ctrl/Engine.h"
@@ -20,7 +21,6 @@
 namespace {
 
 constexpr size_t kCommandBuffer = 1024;
-constexpr wchar_t kProductSubfolder[] = L"\\QRN\\Kestrane";
 
 void LogLine(const wchar_t* format, const std::wstring& cmd, int level) {
     wchar_t line[kCommandBuffer] = {};
@@ -49,7 +49,7 @@ void FailVerification(SetupInfo& item, const std::wstring& path) {
     wchar_t line[128] = {};
     _snwprintf_s(line, 128, _TRUNCATE, L"StartSetupMethod 验证失败，tool=%s, code=%d", item.name.c_str(), 5);
     WriteLog(line, LOG_ERROR);
-    App().abort = true;
+    FailRun(FailureKind::Verify, item, 5);
 }
 
 void FailInstallation(SetupInfo& item, DWORD exitCode, DWORD err) {
@@ -60,7 +60,7 @@ void FailInstallation(SetupInfo& item, DWORD exitCode, DWORD err) {
     _snwprintf_s(line, 512, _TRUNCATE, L"StartSetupMethod 安装‘%s’失败，ExitCode=%d, Errno=%d!", item.name.c_str(),
                  static_cast<int>(exitCode), static_cast<int>(err));
     WriteLog(line, LOG_ERROR);
-    App().abort = true;
+    FailRun(FailureKind::Setup, item, item.errorCode);
 }
 
 // Verifies and installs one package whose download has ended; false stops
@@ -92,12 +92,12 @@ bool InstallPackage(SetupInfo& item, int installPart) {
 
 } // namespace
 
-bool IsFailedExitCode(DWORD exitCode) { return static_cast<int>(exitCode) > 0; }
+// Codes from 0xC0000000 on are exceptions that ended the setup (an access
+// violation is 0xC0000005): negative as signed numbers, yet failures.
+bool IsFailedExitCode(DWORD exitCode) { return static_cast<int>(exitCode) > 0 || exitCode >= 0xC0000000u; }
 
 std::wstring SetupArguments(const std::wstring& installFolder) {
-    std::wstring folder = RemoveSuffix(L"\\", installFolder);
-    if (RemoveSuffix(kProductSubfolder, folder) == folder) folder += kProductSubfolder;
-    return L" /VERYSILENT \"/CUSTOMDIR=" + folder + L"\"";
+    return L" /VERYSILENT \"/CUSTOMDIR=" + ProductFolderIn(installFolder) + L"\"";
 }
 
 DWORD StartProcess(const std::wstring& file, const std::wstring& arguments, DWORD& exitCode) {
@@ -152,11 +152,6 @@ int StartSetupMethod() {
         if (item.errorCode != 0 || item.state == DownloadFailed) continue;
         if (!InstallPackage(item, budget.installPart)) break;
     }
-    RunOnUi([] {
-        ::KillTimer(App().mainWindow, IDT_SETUP_INFO);
-        ::KillTimer(App().mainWindow, IDT_ITEM_PROGRESS);
-        if (duPlugin* setup = FindControl(L"SetupLayout")) SetPluginVisible(setup, FALSE);
-    });
-    ShowFinishPage();
+    EndInstallPhase();
     return 0;
 }

@@ -13,5 +13,6 @@ DWORD StartProcess(const std::wstring& file, const std::wstring& arguments, DWOR
 // The setup arguments for an installation folder: " /VERYSILENT
 // \"/CUSTOMDIR=<folder>\QRN\Kestrane\"", the suffix added unless present.
 std::wstring SetupArguments(const std::wstring& installFolder);
-// An exit code above 0, read as a signed number, is a failed setup.
+// An exit code above 0 read as a signed number, or one of the exception
+// codes from 0xC0000000 on, is a failed setup.
 bool IsFailedExitCode(DWORD exitCode);

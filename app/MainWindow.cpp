@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/AppState.h"
+#include "app/PendingReports.h"
 #include "app/ControlHandlers.h"
 #include "app/Controls.h"
 #include "app/DownloadWorker.h"
@@ -31,22 +32,20 @@ void ProposeInstallFolder() {
 
 void QuitAndClose() { ::PostQuitMessage(0); }
 
-LRESULT OnClose(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+// Closes now, or once the reports still being sent are out.
+LRESULT CloseAfterReports(HWND hwnd, WPARAM wParam) {
+    if (DeferCloseForReports(hwnd, wParam)) return 0;
+    CloseMainWindowNow(hwnd, wParam);
+    return 0;
+}
+
+LRESULT OnClose(HWND hwnd, WPARAM wParam) {
     App().mainWindow = hwnd;
-    if (wParam == 1) {
-        QuitAndClose();
-        WriteLog(L"在线安装工具退出！", LOG_INFO);
-        return ::DefWindowProcW(hwnd, WM_CLOSE, wParam, lParam);
-    }
+    if (wParam == 1) return CloseAfterReports(hwnd, wParam);
     duPlugin* finish = FindControl(L"FinishLayout");
-    if (finish && finish->IsVisible()) {
-        QuitAndClose();
-        return ::DefWindowProcW(hwnd, WM_CLOSE, wParam, lParam);
-    }
-    if (::MessageBoxW(hwnd, LoadResText(IDS_CONFIRM_EXIT).c_str(), L"提示", MB_OKCANCEL) == IDOK) {
-        QuitAndClose();
-        return ::DefWindowProcW(hwnd, WM_CLOSE, wParam, lParam);
-    }
+    if (finish && finish->IsVisible()) return CloseAfterReports(hwnd, wParam);
+    if (::MessageBoxW(hwnd, LoadResText(IDS_CONFIRM_EXIT).c_str(), L"提示", MB_OKCANCEL) == IDOK)
+        return CloseAfterReports(hwnd, wParam);
     return 0;
 }
 
@@ -62,12 +61,21 @@ void OnTimer(UINT_PTR id) {
     case IDT_ITEM_PROGRESS:
         RefreshItemStates();
         break;
+    case IDT_REPORT_WAIT:
+        OnReportWaitOver(app.mainWindow);
+        break;
     default:
         break;
     }
 }
 
 } // namespace
+
+void CloseMainWindowNow(HWND hwnd, WPARAM wParam) {
+    QuitAndClose();
+    if (wParam == 1) WriteLog(L"在线安装工具退出！", LOG_INFO);
+    ::DefWindowProcW(hwnd, WM_CLOSE, wParam, 0);
+}
 
 void AnimateInfoLine(int& counter, const std::wstring& base, duPlugin* control) {
     int dots = counter % 6;
@@ -107,7 +115,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         BindControls();
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     case WM_CLOSE:
-        return OnClose(hwnd, wParam, lParam);
+        return OnClose(hwnd, wParam);
     case WM_TIMER:
         OnTimer(wParam);
         return 0;

@@ -17,5 +17,8 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 // missing from the skin.
 void BindControls();
 
+// Ends the message loop and destroys the window (wParam 1 also logs the exit).
+void CloseMainWindowNow(HWND hwnd, WPARAM wParam);
+
 // One step of an info line's dot animation: base text plus 0..5 full stops.
 void AnimateInfoLine(int& counter, const std::wstring& base, duPlugin* control);

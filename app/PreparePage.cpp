@@ -3,10 +3,12 @@
 #include "app/AppState.h"
 #include "app/Controls.h"
 #include "app/MainWindow.h"
+#include "app/PendingReports.h"
 #include "app/ProcessTerminator.h"
 #include "app/Resources.h"
 #include "app/SetupRows.h"
 #include "app/UiThread.h"
+#include "app/WorkerThreads.h"
 #include "dulib/ctrl/Engine.h"
 #include "service/ModelSetup.h"
 #include "support/Log.h"
@@ -15,7 +17,7 @@
 #include "sysinfo/OfficeDetection.h"
 #include "sysinfo/WindowsVersion.h"
 
-#include <thread>
+#include <optional>
 
 namespace {
 
@@ -40,24 +42,33 @@ void CheckOffice() {
     if (warn) ::MessageBoxW(app.mainWindow, LoadResText(IDS_WORD_WARNING).c_str(), L"警告", MB_ICONINFORMATION);
 }
 
-void PrepareFailed(int code) {
-    AppState& app = App();
-    app.resultText = LoadResText(IDS_LIST_FAILED);
-    RunOnUi([] {
-        ShowPrepareError(true);
-        ::KillTimer(App().mainWindow, IDT_PREPARE_INFO);
-    });
+std::wstring PrepareFailureText(int code) {
     wchar_t suffix[128] = {};
     _snwprintf_s(suffix, 128, _TRUNCATE, L", Code=%d", code);
-    app.resultText += suffix;
-    SetControlText(app.prepareInfo, app.resultText);
-    RunOnUi([] {
-        if (!::IsWindowVisible(App().mainWindow)) ::ShowWindow(App().mainWindow, SW_SHOW);
-    });
-    if (code != app.lastReportedPrepareCode) {
-        CModelSetup::Instance().ReportSetupResult(CurrentServiceFacts(), LoadResText(IDS_INSTALLER_VERSION), L"");
-        app.lastReportedPrepareCode = code;
-    }
+    return LoadResText(IDS_LIST_FAILED) + suffix;
+}
+
+// Window thread: the page's error mode, showing the failure text.
+void ShowPrepareFailure(const std::wstring& text) {
+    AppState& app = App();
+    ShowPrepareError(true);
+    ::KillTimer(app.mainWindow, IDT_PREPARE_INFO);
+    SetControlText(app.prepareInfo, text);
+    if (!::IsWindowVisible(app.mainWindow)) ::ShowWindow(app.mainWindow, SW_SHOW);
+}
+
+void PrepareFailed(int code) {
+    AppState& app = App();
+    app.resultText = PrepareFailureText(code);
+    const bool report = code != app.lastReportedPrepareCode;
+    // Counted before the page offers its buttons: closing waits for it, and a
+    // retry starts only after this worker has ended.
+    std::optional<ReportInFlight> inFlight;
+    if (report) inFlight.emplace();
+    RunOnUi([text = app.resultText] { ShowPrepareFailure(text); });
+    if (!report) return;
+    CModelSetup::Instance().ReportSetupResult(CurrentServiceFacts(), LoadResText(IDS_INSTALLER_VERSION), L"");
+    app.lastReportedPrepareCode = code;
 }
 
 void PrepareWorker() {
@@ -108,6 +119,32 @@ void PrepareWorker() {
     PrepareFailed(app.resultCode);
 }
 
+void LaunchPrepareWorker();
+
+// Window thread, after a worker's last control change: the next attempt may run.
+void OnPrepareWorkerEnded() {
+    AppState& app = App();
+    app.prepareRunning = false;
+    if (!app.prepareQueued) return;
+    app.prepareQueued = false;
+    LaunchPrepareWorker();
+}
+
+void LaunchPrepareWorker() {
+    AppState& app = App();
+    app.prepareRunning = true;
+    if (StartDetachedThread(L"PrepareWorker", [] {
+            PrepareWorker();
+            RunOnUi(OnPrepareWorkerEnded);
+        }))
+        return;
+    // Nothing to report from: the page says it, and a retry may find a thread.
+    app.prepareRunning = false;
+    app.resultCode = static_cast<int>(kNoResourcesCode);
+    app.resultText = PrepareFailureText(app.resultCode);
+    ShowPrepareFailure(app.resultText);
+}
+
 } // namespace
 
 int FetchSetupList(const std::wstring& installedVersion) {
@@ -118,9 +155,10 @@ int FetchSetupList(const std::wstring& installedVersion) {
     int code = CModelSetup::Instance().GetSetupList(CurrentServiceFacts(), installedVersion);
     if (code != 0) return code;
     if (PackageList.Count() == 0) return -1;
+    // Every package gets its row, those without a size too: they are
+    // installed like the others.
     SetupInfo item;
     for (int i = 0; PackageList.GetAt(static_cast<unsigned>(i), item); ++i) {
-        if (item.size <= 0) continue;
         const int row = i + 1;
         item.itemIndex = std::to_wstring(row);
         PackageList.UpdateBySetupName(item);
@@ -151,7 +189,13 @@ void StartPrepare() {
     app.prepareInfoText.clear();
     SetControlText(app.prepareInfo, L"");
     ::SetTimer(app.mainWindow, IDT_PREPARE_INFO, 300, nullptr);
-    if (app.prepareWorkerEnabled) std::thread(PrepareWorker).detach();
+    if (app.prepareWorkerEnabled) {
+        // The last attempt may still be reporting its failure; it hands over.
+        if (app.prepareRunning)
+            app.prepareQueued = true;
+        else
+            LaunchPrepareWorker();
+    }
     TerminateProcessByName(L"Startup.exe");
     TerminateProcessByName(L"Vantor.exe");
 }

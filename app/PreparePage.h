@@ -6,7 +6,8 @@
 
 class duPlugin;
 
-// Window thread: resets the page, starts the worker, closes a running client.
+// Window thread: resets the page, starts the worker (once the last one has
+// ended), closes a running client.
 void StartPrepare();
 // Switches the page between its progress mode and its error mode.
 void ShowPrepareError(bool error);
@@ -14,6 +15,6 @@ void ShowPrepareError(bool error);
 void OnRetryPrepare(duPlugin* control, int param1, int param2);
 
 // The worker's step 5: empties the package list, asks the service and adds a
-// Setup row for every package with a size. 0, the request's code, or -1 for
+// Setup row for every package. 0, the request's code, or -1 for
 // an empty list.
 int FetchSetupList(const std::wstring& installedVersion);

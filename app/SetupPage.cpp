@@ -50,6 +50,12 @@ bool BrowseForFolder(std::wstring& folder) {
 
 } // namespace
 
+std::wstring ProductFolderIn(const std::wstring& folder) {
+    static const std::wstring kProductSubfolder = L"\\QRN\\Kestrane";
+    const std::wstring base = RemoveSuffix(L"\\", folder);
+    return RemoveSuffix(kProductSubfolder, base) == base ? base + kProductSubfolder : base;
+}
+
 std::wstring RemoveSuffix(const std::wstring& suffix, const std::wstring& text) {
     if (suffix.empty() || text.empty() || text.size() < suffix.size()) return text;
     if (text.compare(text.size() - suffix.size(), suffix.size(), suffix) != 0) return text;
@@ -105,7 +111,7 @@ void OnSelectDirButton(duPlugin*, int, int) {
     duPlugin* field = FindControl(L"SelectDirStatic");
     std::wstring folder = field ? field->GetText() : L"";
     if (!BrowseForFolder(folder)) return;
-    folder = RemoveSuffix(L"\\", folder) + L"\\QRN\\Kestrane";
+    folder = ProductFolderIn(folder);
     if (field) {
         field->SetText(folder.c_str());
         RedrawPlugin(field, TRUE);

@@ -14,3 +14,6 @@ void OnSelectDirButton(duPlugin* control, int param1, int param2);
 void ExpandCustomSetup(bool expand);
 // text without a trailing suffix, when it has one.
 std::wstring RemoveSuffix(const std::wstring& suffix, const std::wstring& text);
+// The folder the packages go to: folder without one trailing backslash,
+// followed by \QRN\Kestrane unless it already ends with it (case-sensitive).
+std::wstring ProductFolderIn(const std::wstring& folder);

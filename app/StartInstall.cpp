@@ -3,18 +3,19 @@
 #include "app/AppState.h"
 #include "app/Controls.h"
 #include "app/DownloadWorker.h"
+#include "app/FinishPage.h"
 #include "app/InstallWorker.h"
 #include "app/MainWindow.h"
 #include "app/OfficeGuard.h"
 #include "app/Resources.h"
+#include "app/RunOutcome.h"
 #include "app/SetupPage.h"
+#include "app/WorkerThreads.h"
 #include "dulib/ctrl/Engine.h"
 #include "dulib/ctrl/duListBoxEx.h"
 #include "support/Log.h"
 #include "support/PackageList.h"
 #include "sysinfo/InstallDir.h"
-
-#include <thread>
 
 namespace {
 
@@ -38,26 +39,58 @@ void FreezeOptionalRow(SetupInfo& item) {
     check->SetVisible(FALSE);
 }
 
-void SelectPackages() {
+// Marks what is to be installed and gives every selected package its
+// semaphore. False when a semaphore could not be made: the run has failed.
+bool SelectPackages() {
     AppState& app = App();
+    bool complete = true;
     SetupInfo item;
     for (unsigned i = 0; PackageList.GetAt(i, item); ++i) {
-        if (item.size <= 0) {
-            // The page never showed it (it has no row): nothing to fetch or verify.
-            item.selected = false;
-        } else if (item.type == 16) {
+        if (item.type == 16) {
             FreezeOptionalRow(item);
         } else {
             item.selected = true;
         }
-        if (item.selected && !item.doneSemaphore) {
-            KernelHandle semaphore(::CreateSemaphoreW(nullptr, 0, 65535, nullptr));
-            if (!semaphore) WriteLog(L"StartSetupBtn 无法创建信号量: " + item.name, LOG_ERROR);
-            item.doneSemaphore = semaphore.get();
-            if (semaphore) app.packageSemaphores.push_back(std::move(semaphore));
+        if (complete && item.selected && !item.doneSemaphore) {
+            DWORD error = 0;
+            KernelHandle semaphore = CreatePackageSemaphore(error);
+            if (semaphore) {
+                item.doneSemaphore = semaphore.get();
+                app.packageSemaphores.push_back(std::move(semaphore));
+            } else {
+                WriteLog(L"StartSetupBtn 无法创建信号量: " + item.name + L", ErrorCode=" + std::to_wstring(error),
+                         LOG_ERROR);
+                FailRunAtStart(static_cast<int>(error));
+                complete = false;
+            }
         }
         PackageList.UpdateBySetupName(item);
     }
+    return complete;
+}
+
+// A run that failed before its workers: the Finish page still follows, with
+// its report sent from a thread of its own when one can be had.
+void EndRunWithoutWorkers() {
+    if (StartDetachedThread(L"ShowFinishPage", [] { EndInstallPhase(); })) return;
+    WriteLog(L"StartSetupBtn 统计信息无法发送", LOG_ERROR);
+    EndInstallPhase(false);
+}
+
+// The download worker could not start: its first package fails with the
+// code, which lets the install worker past it to the Finish page.
+void FailFirstDownload(int code) {
+    SetupInfo item;
+    for (unsigned i = 0; PackageList.GetAt(i, item); ++i) {
+        if (!item.selected) continue;
+        item.state = DownloadFailed;
+        item.errorCode = code;
+        PackageList.UpdateBySetupName(item);
+        FailRun(FailureKind::Download, item, code);
+        ::ReleaseSemaphore(item.doneSemaphore, 1, nullptr);
+        return;
+    }
+    FailRunAtStart(code);
 }
 
 } // namespace
@@ -71,8 +104,14 @@ void StartWorkers() {
     SetControlText(app.setupInfo, L"");
     ::SetTimer(app.mainWindow, IDT_ITEM_PROGRESS, 1000, nullptr);
     ::SetTimer(app.mainWindow, IDT_SETUP_INFO, 1000, nullptr);
-    std::thread(StartDLoadMethod).detach();
-    std::thread(StartSetupMethod).detach();
+    // The install worker first: it ends the run, whatever becomes of the other.
+    if (!StartDetachedThread(L"StartSetupMethod", [] { StartSetupMethod(); })) {
+        FailRunAtStart(static_cast<int>(kNoResourcesCode));
+        EndRunWithoutWorkers();
+        return;
+    }
+    if (!StartDetachedThread(L"StartDLoadMethod", [] { StartDLoadMethod(); }))
+        FailFirstDownload(static_cast<int>(kNoResourcesCode));
 }
 
 void OnStartSetupButton(duPlugin*, int, int) {
@@ -95,7 +134,9 @@ void OnStartSetupButton(duPlugin*, int, int) {
     SetPluginVisible(progressLine, TRUE);
     RedrawPlugin(page, TRUE);
 
-    SelectPackages();
+    app.abort = false;
+    ResetRunFailure();
+    const bool selected = SelectPackages();
     if (auto* listBox = dynamic_cast<duListBoxEx*>(list)) listBox->RefreshItems();
     RedrawPlugin(list, TRUE);
     ExpandCustomSetup(false);
@@ -103,8 +144,11 @@ void OnStartSetupButton(duPlugin*, int, int) {
     app.downloadShare = 0;
     app.progressSum = 0;
     app.lastShownProgress = 0;
-    app.abort = false;
     app.installFolder = folder;
     app.installStarted = true;
+    if (!selected) {
+        EndRunWithoutWorkers();
+        return;
+    }
     StartWorkers();
 }

@@ -34,13 +34,19 @@ int SendRangeRequest(HINTERNET request, int start, int end) {
     return 0;
 }
 
-// The first byte of a 206 body, from "bytes <first>-<last>/<total>"; fallback
-// when the header is missing or unreadable.
-long long PartialBodyOffset(HINTERNET request, long long fallback) {
-    std::wstring range = ResponseHeader(request, WINHTTP_QUERY_CONTENT_RANGE);
-    long long first = 0;
-    if (std::swscanf(range.c_str(), L"bytes %lld-", &first) == 1 && first >= 0) return first;
-    return fallback;
+// A 206 must carry "bytes <first>-<last>/<total>" for exactly the bytes asked
+// for: first at start (0 when no range was asked), last not beyond end. Any
+// other partial body would land in the wrong place of the file.
+int CheckPartialRange(HINTERNET request, int start, int end) {
+    const std::wstring range = ResponseHeader(request, WINHTTP_QUERY_CONTENT_RANGE);
+    long long first = -1;
+    long long last = -1;
+    wchar_t slash = 0;
+    if (std::swscanf(range.c_str(), L"bytes %lld-%lld%lc", &first, &last, &slash) != 3 || slash != L'/')
+        return ERR_RANGE_MISMATCH;
+    if (first != (start > 0 ? start : 0) || last < first) return ERR_RANGE_MISMATCH;
+    if (end > 0 && last > end) return ERR_RANGE_MISMATCH;
+    return 0;
 }
 
 // The announced body length; -1 when the response carries none (chunked).
@@ -76,10 +82,14 @@ int WriteChunk(HANDLE file, const char* data, long long length, long long& skip,
     return 0;
 }
 
-// Streams the body to file, one chunk of up to chunkSize bytes at a time.
-// WinHTTP hands out a few KiB per read, so each chunk is filled by as many
-// reads as it takes: files are written and progress reported per chunk, not
-// per read. Bytes read before a failure are written before it is returned.
+constexpr ULONGLONG kProgressIntervalMs = 250;
+
+// Streams the body to file. WinHTTP hands out a few KiB per read; reads are
+// gathered into a chunk of up to chunkSize bytes, which is written and
+// reported when it is full or 250 ms after the last report, whichever comes
+// first: a fast server costs one callback per chunk, a trickling one still
+// shows progress. The stop flag is looked at after every read, and what was
+// read before a stop or a failure is written before it is returned.
 int StreamBody(HINTERNET request, HANDLE file, unsigned chunkSize, long long skip, long long limit,
                ProgressCallback callback, std::atomic<int>* stopFlag, void* context) {
     ChunkBuffer buffer(chunkSize ? static_cast<char*>(std::malloc(chunkSize)) : nullptr);
@@ -88,11 +98,13 @@ int StreamBody(HINTERNET request, HANDLE file, unsigned chunkSize, long long ski
     // announced length tells a cut body from a whole one.
     const long long announced = AnnouncedLength(request);
     long long received = 0;
+    ULONGLONG lastReport = ::GetTickCount64();
     for (;;) {
         if (StopRequested(stopFlag)) return ERR_STOPPED;
         if (limit == 0) return 0;
         DWORD filled = 0;
         bool ended = false;
+        bool stopped = false;
         int failure = 0;
         while (filled < chunkSize) {
             DWORD ready = 0;
@@ -116,9 +128,16 @@ int StreamBody(HINTERNET request, HANDLE file, unsigned chunkSize, long long ski
             }
             filled += read;
             received += read;
+            if (StopRequested(stopFlag)) {
+                stopped = true;
+                break;
+            }
+            if (::GetTickCount64() - lastReport >= kProgressIntervalMs) break;
         }
         if (int rc = WriteChunk(file, buffer.get(), filled, skip, limit, callback, context)) return rc;
+        lastReport = ::GetTickCount64();
         if (failure) return failure;
+        if (stopped) return ERR_STOPPED;
         if (ended) {
             if (announced >= 0 && received < announced) return ERROR_WINHTTP_CONNECTION_ERROR;
             return skip > 0 ? ERR_HTTP_STATUS : 0;  // a body shorter than the skipped part is not the file
@@ -134,13 +153,16 @@ int CWinHttpHandler::DownloadResume(const std::wstring& destination, int start, 
     HINTERNET request = exchange.request.get();
     if (int rc = SendRangeRequest(request, start, end)) return rc;
 
-    // Write what the server actually sent where it belongs: a 206 at its own
-    // offset, a whole body (Range ignored) from the first byte; an error page
-    // never reaches the file.
+    // Write what the server actually sent where it belongs: a 206 only when it
+    // holds the bytes asked for, a whole body (Range ignored) from the first
+    // byte; an error page never reaches the file.
     const unsigned status = ResponseStatus(request);
     if (!IsSuccessStatus(status)) return ERR_HTTP_STATUS;
     const bool partial = status == 206;
-    const long long offset = partial ? PartialBodyOffset(request, start > 0 ? start : 0) : 0;
+    if (partial) {
+        if (int rc = CheckPartialRange(request, start, end)) return rc;
+    }
+    const long long offset = partial && start > 0 ? start : 0;
     // A body that runs to the end of the file leaves no stale tail behind it.
     const bool bodyEndsFile = !partial || end <= 0;
 
@@ -150,6 +172,7 @@ int CWinHttpHandler::DownloadResume(const std::wstring& destination, int start, 
     LARGE_INTEGER position{};
     position.QuadPart = offset;
     if (!::SetFilePointerEx(file.get(), position, nullptr, FILE_BEGIN)) return LastError();
+    if (start > 0 && !partial && callback) callback(PROGRESS_RESTARTED, context);
 
     if (int rc = StreamBody(request, file.get(), chunkSize, 0, -1, callback, stopFlag, context)) return rc;
     if (bodyEndsFile && !::SetEndOfFile(file.get())) return LastError();
@@ -177,6 +200,9 @@ int CWinHttpHandler::DownloadToTemporary(const std::wstring& destination, int st
 
     const unsigned status = ResponseStatus(request);
     if (!IsSuccessStatus(status)) return ERR_HTTP_STATUS;
+    if (status == 206) {
+        if (int rc = CheckPartialRange(request, start, end)) return rc;
+    }
     // A server that ignored Range sent the whole file: keep only the range asked for.
     long long skip = 0;
     long long limit = -1;

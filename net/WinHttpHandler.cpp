@@ -41,6 +41,16 @@ int ReadBody(HINTERNET request, char* buffer, unsigned capacity, unsigned reserv
     }
 }
 
+// "http://" anywhere in url, in any letter case.
+bool ContainsHttpScheme(const std::wstring& url) {
+    static const wchar_t kScheme[] = L"http://";
+    const size_t length = 7;
+    for (size_t at = 0; at + length <= url.size(); ++at) {
+        if (_wcsnicmp(url.c_str() + at, kScheme, length) == 0) return true;
+    }
+    return false;
+}
+
 // Stores the terminator after a body read with a reserve of one byte.
 void Terminate(char* buffer, unsigned capacity, unsigned count, unsigned& size) {
     if (count >= capacity) count = capacity - 1;
@@ -51,8 +61,9 @@ void Terminate(char* buffer, unsigned capacity, unsigned count, unsigned& size) 
 
 CWinHttpHandler::CWinHttpHandler(const std::wstring& baseUrl) : baseUrl_(baseUrl) {
     if (!baseUrl_.empty() && baseUrl_.back() == L'\\') baseUrl_.pop_back();
+    // Schemes are matched without regard to case: "HTTP://" needs no prefix.
     const bool secure = baseUrl_.size() >= 8 && _wcsnicmp(baseUrl_.c_str(), L"https://", 8) == 0;
-    if (!secure && baseUrl_.find(L"http://") == std::wstring::npos) baseUrl_.insert(0, L"http://");
+    if (!secure && !ContainsHttpScheme(baseUrl_)) baseUrl_.insert(0, L"http://");
 }
 
 CWinHttpHandler::~CWinHttpHandler() = default;

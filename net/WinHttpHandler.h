@@ -9,13 +9,18 @@
 
 struct HttpExchange;
 
-// Called between chunks with the bytes written by that chunk.
+// Called between chunks with the bytes written by that chunk, or once with
+// PROGRESS_RESTARTED before any byte when a resumed download starts over.
 using ProgressCallback = void (*)(int bytes, void* context);
 
 constexpr int ERR_BUFFER_TOO_SMALL = -1;  // body does not fit, or no data when data was announced
 constexpr int ERR_STOPPED = -2;           // the stop flag held STOP_REQUESTED
 constexpr int ERR_HTTP_STATUS = -3;       // a download was answered with an error status
+constexpr int ERR_RANGE_MISMATCH = -4;    // a 206 answer for other bytes than the ones asked for
 constexpr int STOP_REQUESTED = 2;         // stop-flag value that asks a download to stop
+// The server sent the whole file instead of the rest: the file is written
+// again from its first byte, so the caller's count starts again at 0.
+constexpr int PROGRESS_RESTARTED = -1;
 
 class CWinHttpHandler {
 public:
@@ -38,12 +43,14 @@ public:
     // Fetches the base URL into a temporary file, then moves it onto destination.
     virtual int DownloadToFile(const std::wstring& destination);
     // As DownloadToFile, for bytes start..end (start <= 0: whole file; end <= 0:
-    // to its end), in reads of at most chunkSize bytes, reporting each chunk to
-    // callback and stopping before a chunk when *stopFlag holds STOP_REQUESTED.
+    // to its end), in reads of at most chunkSize bytes, reporting progress per
+    // chunk (at least every 250 ms) and stopping after the read during which
+    // *stopFlag came to hold STOP_REQUESTED.
     virtual int DownloadRangeToFile(const std::wstring& destination, int start, int end, unsigned chunkSize,
                                     ProgressCallback callback, std::atomic<int>* stopFlag, void* context);
     // Writes straight into destination from offset start, asking the server for
     // the rest with a Range header; the file length is the next resume point.
+    // A server that ignores Range restarts the file (see PROGRESS_RESTARTED).
     virtual int DownloadResume(const std::wstring& destination, int start, int end, unsigned chunkSize,
                                ProgressCallback callback, std::atomic<int>* stopFlag, void* context);
 

@@ -1,6 +1,7 @@
 #include "service/SetupListRequest.h"
 
 #include "net/WinHttpHandler.h"
+#include "service/AnswerText.h"
 #include "service/FormBodyText.h"
 #include "support/CodedConversion.h"
 #include "support/Log.h"
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <set>
 #include <vector>
 
 namespace {
@@ -61,22 +63,38 @@ void LogError(const wchar_t* what, const std::string& utf8Detail) {
              LOG_ERROR);
 }
 
+// The names already in the list: a name is the key records are updated by.
+std::set<std::wstring> SetupNamesIn(CSafeLList<SetupInfo>& list) {
+    std::set<std::wstring> names;
+    SetupInfo item;
+    for (unsigned i = 0; list.GetAt(i, item); ++i) names.insert(item.setup_name);
+    return names;
+}
+
 } // namespace
 
 int ReadSetupList(const std::string& answer, CSafeLList<SetupInfo>& list) {
     try {
-        const json document = json::parse(answer);
+        const json document = json::parse(LenientJsonText(answer));
         if (!document.at("result").get<bool>()) {
             LogError(L"服务器响应请求失败：", document.at("failReason").get<std::string>());
             return ERR_BAD_RESPONSE;
         }
+        std::set<std::wstring> names = SetupNamesIn(list);
         for (const json& element : document.at("data").get_ref<const json::array_t&>()) {
             if (!element.is_object()) {
                 LogError(L"解析json信息异常:", "a package entry is not an object");
                 return ERR_BAD_RESPONSE;
             }
             SetupInfo info;
-            if (ReadPackage(element, info)) list.Add(info);
+            if (!ReadPackage(element, info)) continue;
+            // A second record of a name would be overwritten with the first
+            // and installed twice: the first one stays.
+            if (!names.insert(info.setup_name).second) {
+                WriteLog(L"CModelSetup::GetSetupList 重复的setup_name，已忽略: " + info.setup_name, LOG_WARN);
+                continue;
+            }
+            list.Add(info);
         }
         return 0;
     } catch (const json::exception& error) {

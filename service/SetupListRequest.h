@@ -12,7 +12,9 @@ constexpr unsigned kServiceAnswerCapacity = 0x28000;
 
 // Reads a UTF-8 JSON answer {"result": true, "data": [{package}, ...]} and
 // adds each complete package to list, in order. A package with a missing key
-// or a non-string value is skipped. Returns 0, or ERR_BAD_RESPONSE for a
+// or a non-string value is skipped, and so is (logged) one whose setup_name
+// the list already holds. Ill-formed UTF-8 and raw control characters in
+// strings are tolerated (AnswerText.h). Returns 0, or ERR_BAD_RESPONSE for a
 // refusal or anything that is not that envelope (records added before the
 // fault stay). Never throws.
 int ReadSetupList(const std::string& answer, CSafeLList<SetupInfo>& list);

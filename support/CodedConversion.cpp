@@ -27,6 +27,21 @@ std::wstring ToWide(UINT codePage, const char* text, int len) {
     return std::wstring(out.data());
 }
 
+// The bytes a UTF-8 sequence starting with lead takes, and the range its
+// second byte must lie in; 0 for a byte that cannot start one.
+int SequenceLength(unsigned char lead, unsigned char& low, unsigned char& high) {
+    low = 0x80;
+    high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
 } // namespace
 
 std::string CCodedConversion::WideToAnsi(const std::wstring& text) const {
@@ -54,4 +69,33 @@ std::wstring CCodedConversion::AnsiToWide(const std::string& text) const {
 std::wstring CCodedConversion::Utf8ToWide(const std::string& text) const {
     if (text.empty()) return std::wstring();
     return ToWide(CP_UTF8, text.c_str(), static_cast<int>(text.size()));
+}
+
+std::string CCodedConversion::RepairUtf8(const std::string& text) const {
+    static const char kReplacement[] = "\xEF\xBF\xBD";
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            out += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        unsigned char low = 0, high = 0;
+        const int length = SequenceLength(lead, low, high);
+        size_t good = 1;  // bytes of a well-formed beginning
+        while (length > 0 && good < static_cast<size_t>(length) && i + good < text.size()) {
+            const auto next = static_cast<unsigned char>(text[i + good]);
+            if (good == 1 ? (next < low || next > high) : (next < 0x80 || next > 0xBF)) break;
+            ++good;
+        }
+        if (length > 0 && good == static_cast<size_t>(length))
+            out.append(text, i, good);
+        else
+            out += kReplacement;
+        i += good;
+    }
+    return out;
 }

@@ -13,4 +13,7 @@ public:
     std::wstring AnsiToWide(const std::string& text) const;
     // Lossless UTF-8 to UTF-16 (the setup-service answer is read this way).
     std::wstring Utf8ToWide(const std::string& text) const;
+    // Well-formed UTF-8: every ill-formed sequence (a stray byte, a cut,
+    // overlong or surrogate sequence) becomes U+FFFD, one per maximal part.
+    std::string RepairUtf8(const std::string& text) const;
 };

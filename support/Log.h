@@ -1,5 +1,6 @@
 #pragma once
 // The installer's daily diagnostic log: one stamped, flushed line per event.
+#include <atomic>
 #include <cstdint>
 #include <fstream>
 #include <mutex>
@@ -23,8 +24,8 @@ public:
     bool Open();
     bool IsOpen() const { return is_open_; }
     const std::string& Path() const { return path_; }
-    int MaxLevel() const { return max_level_; }
-    void SetMaxLevel(int level) { max_level_ = level; }
+    int MaxLevel() const { return max_level_.load(); }
+    void SetMaxLevel(int level) { max_level_.store(level); }
     void SetMaxSize(uint32_t bytes) { max_size_ = bytes; }
 
 private:
@@ -33,7 +34,8 @@ private:
     std::ofstream stream_;
     bool is_open_ = false;
     std::string path_;
-    int max_level_ = 1;
+    // OpenLog sets it while other threads write.
+    std::atomic<int> max_level_{1};
     uint32_t max_size_ = kDefaultMaxSize;
     std::mutex write_lock_;  // keeps lines from different threads whole
 };

@@ -2,129 +2,16 @@
 // installer window, against the local setup service and its sample packages:
 // the parent test switches the service's faults and starts this program
 // again with "/sns=<address>"; the child runs one InstallChild test.
-#include "tests/common/LocalService.h"
+#include "tests/app/InstallRun.h"  // winsock2.h before windows.h
 
-#include "app/AppState.h"
-#include "app/Controls.h"
 #include "app/FinishPage.h"
-#include "dulib/ctrl/Engine.h"
-#include "support/CodedConversion.h"
-#include "support/Md5.h"
-#include "support/PackageList.h"
-#include "sysinfo/LocalPaths.h"
-#include "tests/app/InstallerWindow.h"
-#include "tests/common/ChildProcess.h"
-#include "tests/common/TempDir.h"
-
-#include <gtest/gtest.h>
 
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
 
-namespace {
+using namespace install_flow;
 
-std::wstring ServiceAddress() { return L"127.0.0.1:" + std::to_wstring(local_service::Port()); }
-
-// What each catalog package's setup writes into its folder.
-const std::map<std::wstring, std::wstring> kPayloadFile = {
-    {L"kestrane_client", L"Kestrane.ini"},
-    {L"word_addin", L"WordAddin.txt"},
-    {L"dotnet_runtime", L"DotNet45.txt"},
-    {L"x64_helper", L"Helper64.txt"},
-};
-
-bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::wstring Text(const wchar_t* control) {
-    duPlugin* plugin = FindControl(control);
-    return plugin && plugin->GetText() ? plugin->GetText() : L"";
-}
-
-std::wstring RowText(const wchar_t* templateName, int n) {
-    return Text((std::wstring(templateName) + std::to_wstring(n)).c_str());
-}
-
-// The id of the newest statistics report; 0 when there is none.
-long LastReportId() {
-    const std::string reports = local_service::LastStatistics(1);
-    size_t at = reports.find("\"id\": ");
-    return at == std::string::npos ? 0 : std::stol(reports.substr(at + 6));
-}
-
-// The remark as it appears inside the service's JSON answer (quotes escaped).
-std::string EscapedRemarkPart(const std::string& key, const std::string& value) {
-    return "\\\"" + key + "\\\":\\\"" + value + "\\\"";
-}
-
-// One installation run in this (child) process: preparation, the folder
-// field set to a fresh folder, start, and the Finish page with its report.
-class InstallRun {
-public:
-    InstallRun() {
-        EXPECT_TRUE(PumpUntilPreparationEnds(60000));
-        setupShown_ = FindControl(L"SetupLayout") && FindControl(L"SetupLayout")->IsVisible();
-        // Package files of earlier runs would be taken as already downloaded.
-        SetupInfo item;
-        for (unsigned i = 0; PackageList.GetAt(i, item); ++i) ::DeleteFileW(PackageFilePath(item).c_str());
-    }
-    bool SetupShown() const { return setupShown_; }
-    const TempDir& Folder() const { return folder_; }
-    std::wstring ProductFolder() const { return folder_.Path() + L"\\QRN\\Kestrane"; }
-
-    // Clicks start and waits for the Finish page and its statistics report.
-    void StartAndFinish() {
-        FindControl(L"SelectDirStatic")->SetText(folder_.Path().c_str());
-        const long before = LastReportId();
-        NotifyRecord click{DUM_BTNCLICK, 0, 0};
-        ::SendMessageW(window_.Hwnd(), WM_DU_NOTIFY, reinterpret_cast<WPARAM>(FindControl(L"StartSetupBtn")),
-                       reinterpret_cast<LPARAM>(&click));
-        ASSERT_TRUE(App().installStarted);
-        ASSERT_TRUE(PumpUntil([] { return FindControl(L"FinishLayout")->IsVisible() != FALSE; }, 150000));
-        ASSERT_TRUE(PumpUntil([before] { return LastReportId() > before; }, 60000)) << "no statistics report";
-        report_ = local_service::LastStatistics(1);
-    }
-    const std::string& Report() const { return report_; }
-
-private:
-    InstallerWindow window_;
-    TempDir folder_;
-    bool setupShown_ = false;
-    std::string report_;
-};
-
-std::string PackageListText() {
-    std::wstring text;
-    SetupInfo item;
-    for (unsigned i = 0; PackageList.GetAt(i, item); ++i)
-        if (item.selected) text += item.name + L"_" + item.version + L";";
-    return CCodedConversion().WideToUtf8(text);
-}
-
-// One entry of a package list answer for a file the service serves.
-std::string ListedPackage(const std::string& setupName, const std::string& name, const std::string& type,
-                          const std::string& file, const char* listedSize = nullptr) {
-    const std::string path = local_service::BuildDirWindows() + "\\setup-service\\packages\\" + file;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const std::string size = listedSize ? listedSize : std::to_string(static_cast<long long>(in.tellg()));
-    const std::string url = "http://127.0.0.1:" + std::to_string(local_service::Port()) + "/packages/" + file;
-    return "{\"setup_name\": \"" + setupName + "\", \"name\": \"" + name + "\", \"type\": \"" + type +
-           "\", \"size\": \"" + size + "\", \"url\": \"" + url +
-           "\", \"description\": \"\", \"cmd\": \"\", \"version\": \"1.0\", \"sort\": \"1\", \"md5\": \"" +
-           FileMd5Hex(path) + "\"}";
-}
-
-// Runs one InstallChild test in a child process while the local service has
-// one fault switched on.
-void RunChildWithFault(const char* fault, const char* value, const wchar_t* child) {
-    local_service::ResetFaults();
-    local_service::SetFault(fault, value);
-    RunChildTests(ServiceAddress(), child);
-    local_service::ResetFaults();
-}
-
-} // namespace
 
 TEST(InstallFlow, AllPackagesInstalled) {
     if (StartedWithSns()) GTEST_SKIP();
@@ -156,14 +43,20 @@ TEST(InstallFlow, PackageWithoutASafeFileNameFailsItsDownload) {
     local_service::ResetFaults();
 }
 
-TEST(InstallFlow, PackageWithoutARowIsNotInstalled) {
+TEST(InstallFlow, PackagesWithoutASizeAreDownloadedWholeAndInstalled) {
     if (StartedWithSns()) GTEST_SKIP();
-    local_service::ResetFaults();
-    ASSERT_TRUE(local_service::SetInstallAnswer(
-        "{\"result\": true, \"data\": [" + ListedPackage("client", "Client", "1", "Kestrane_V1.0.3.exe") + ", " +
-        ListedPackage("sizeless", "Sizeless", "0", "WordAddin_V2.1.exe", "0") + "]}"));
-    RunChildTests(ServiceAddress(), L"InstallChild.SizelessPackage");
-    local_service::ResetFaults();
+    RunChildWithAnswer(Answer(ListedPackage("client", "Client", "1", "Kestrane_V1.0.3.exe") + ", " +
+                              ListedPackage("addin", "Addin", "0", "WordAddin_V2.1.exe", "") + ", " +
+                              ListedPackage("helper", "Helper", "4", "Helper64_V1.2.exe", "0")),
+                       L"InstallChild.SizelessPackages");
+}
+
+TEST(InstallFlow, MainClientWithoutASizeAndAWrongDigestFailsLoudly) {
+    if (StartedWithSns()) GTEST_SKIP();
+    RunChildWithAnswer(Answer(ListedPackage("kx", "Client", "1", "Kestrane_V1.0.3.exe", "",
+                                            "0123456789abcdef0123456789abcdef") + ", " +
+                              ListedPackage("addin", "Addin", "0", "WordAddin_V2.1.exe")),
+                       L"InstallChild.SizelessClientWrongDigest");
 }
 
 TEST(InstallFlow, PartialFileOfAnEarlierRunIsResumed) {
@@ -191,8 +84,8 @@ TEST(InstallChild, AllPackages) {
         EXPECT_EQ(RowText(L"FinishItemStaticName_", n), item.name);
         EXPECT_FALSE(FindControl((L"FinishItemStaticInfo_" + std::to_wstring(n)).c_str())->IsVisible());
         EXPECT_EQ(FindControl((L"FinishItem_" + std::to_wstring(n)).c_str())->IsVisible() != FALSE, item.type != 4);
-        ASSERT_EQ(kPayloadFile.count(item.setup_name), 1u);
-        EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\" + kPayloadFile.at(item.setup_name)))
+        ASSERT_EQ(PayloadFiles().count(item.setup_name), 1u);
+        EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\" + PayloadFiles().at(item.setup_name)))
             << "payload of " << CCodedConversion().WideToUtf8(item.name);
         // The whole file counted once, although the download reports one last chunk.
         EXPECT_EQ(item.downloaded, item.size);
@@ -246,9 +139,11 @@ TEST(InstallChild, WrongDigest) {
         EXPECT_NE(item.state, Installed);
         EXPECT_NE(item.state, Installing);
         EXPECT_NE(RowText(L"FinishItemStaticState_", static_cast<int>(i) + 1), L"安装成功");
-        EXPECT_FALSE(FileExists(run.ProductFolder() + L"\\" + kPayloadFile.at(item.setup_name)));
+        EXPECT_FALSE(FileExists(run.ProductFolder() + L"\\" + PayloadFiles().at(item.setup_name)));
     }
-    EXPECT_NE(run.Report().find("【安装失败】"), std::string::npos) << run.Report();
+    // The run is reported with the client's failure, not with a later
+    // package that was downloaded but never installed.
+    ExpectReportedFailure(run.Report(), 5, "【安装失败】name：Kestrane 翻译客户端_V1.0.3, 错误信息：验证失败，code=5");
 }
 
 TEST(InstallChild, ExitCode3010) {
@@ -267,8 +162,11 @@ TEST(InstallChild, ExitCode3010) {
     SetupInfo item;
     for (unsigned i = 1; PackageList.GetAt(i, item); ++i) {
         EXPECT_NE(item.state, Installed);
-        EXPECT_FALSE(FileExists(run.ProductFolder() + L"\\" + kPayloadFile.at(item.setup_name)));
+        EXPECT_FALSE(FileExists(run.ProductFolder() + L"\\" + PayloadFiles().at(item.setup_name)));
     }
+    // The next package was downloaded while the client's setup ran: the run
+    // is still reported with the client's code, never with 0.
+    ExpectReportedFailure(run.Report(), 3010, "【安装失败】name：Kestrane 翻译客户端_V1.0.3, 错误信息：code=3010");
 }
 
 TEST(InstallChild, ResumedFile) {
@@ -324,24 +222,61 @@ TEST(InstallChild, UnsafeName) {
         << run.Report();
 }
 
-TEST(InstallChild, SizelessPackage) {
+TEST(InstallChild, SizelessPackages) {
     if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
     InstallRun run;
     ASSERT_TRUE(run.SetupShown());
-    ASSERT_EQ(FindControl(L"SetupItem_2"), nullptr) << "a package without a size has no row";
+    ASSERT_EQ(PackageList.Count(), 3);
+    // Rows for every package; the hidden type stays hidden.
+    ASSERT_NE(RowControl(L"SetupItem_", 2), nullptr);
+    EXPECT_TRUE(RowControl(L"SetupItem_", 2)->IsVisible());
+    EXPECT_TRUE(RowControl(L"SetupItemIconLayout_", 2)->IsVisible());
+    ASSERT_NE(RowControl(L"SetupItem_", 3), nullptr);
+    EXPECT_FALSE(RowControl(L"SetupItem_", 3)->IsVisible());
+    // A file left by an earlier run cannot be known complete without a size:
+    // longer junk is replaced by the whole download, not taken as done.
+    SetupInfo addin;
+    ASSERT_TRUE(PackageList.GetAt(1, addin));
+    {
+        std::ofstream junk(PackageFilePath(addin).c_str(), std::ios::binary);
+        junk << std::string(ServedBytes("WordAddin_V2.1.exe").size() + 100, 'j');
+    }
     ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
 
-    SetupInfo client, sizeless;
-    ASSERT_TRUE(PackageList.GetAt(0, client));
-    ASSERT_TRUE(PackageList.GetAt(1, sizeless));
-    EXPECT_EQ(client.state, Installed);
-    EXPECT_FALSE(sizeless.selected);
-    EXPECT_EQ(sizeless.state, Waiting);
-    EXPECT_EQ(FindControl(L"FinishItem_2"), nullptr);
-    EXPECT_EQ(App().resultCode, 0);
+    SetupInfo item;
+    for (unsigned i = 0; PackageList.GetAt(i, item); ++i) {
+        EXPECT_TRUE(item.selected);
+        EXPECT_EQ(item.state, Installed) << CCodedConversion().WideToUtf8(item.name);
+        EXPECT_EQ(RowText(L"FinishItemStaticState_", static_cast<int>(i) + 1), L"安装成功");
+    }
     EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\Kestrane.ini"));
-    EXPECT_FALSE(FileExists(run.ProductFolder() + L"\\WordAddin.txt"));
-    EXPECT_NE(run.Report().find(EscapedRemarkPart("setup_list", "Client_1.0;")), std::string::npos) << run.Report();
+    EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\WordAddin.txt"));
+    EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\Helper64.txt"));
+    EXPECT_EQ(App().resultCode, 0);
+    EXPECT_EQ(App().lastShownProgress, 99);
+    EXPECT_NE(run.Report().find(EscapedRemarkPart("setup_list", "Client_1.0;Addin_1.0;Helper_1.0;")),
+              std::string::npos)
+        << run.Report();
+    EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", "0")), std::string::npos) << run.Report();
+}
+
+TEST(InstallChild, SizelessClientWrongDigest) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+
+    SetupInfo client, addin;
+    ASSERT_TRUE(PackageList.GetAt(0, client));
+    ASSERT_TRUE(PackageList.GetAt(1, addin));
+    EXPECT_TRUE(client.selected);
+    EXPECT_EQ(client.state, VerifyFailed);
+    EXPECT_EQ(client.errorCode, 5);
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：验证失败，code=5");
+    EXPECT_NE(addin.state, Installed);
+    EXPECT_FALSE(FindControl(L"RunAppLayout")->IsVisible());
+    EXPECT_STREQ(FindControl(L"FinishImgLayout")->GetStyle(), L"FinishFailedImgLayout");
+    ExpectReportedFailure(run.Report(), 5, "【安装失败】name：Client_V1.0, 错误信息：验证失败，code=5");
 }
 
 TEST(InstallChild, CutDownload) {

@@ -8,6 +8,8 @@
 #include "app/InstallWorker.h"
 #include "app/MainWindow.h"
 #include "app/OfficeGuard.h"
+#include "app/RunOutcome.h"
+#include "app/SetupPage.h"
 #include "app/SetupRows.h"
 #include "app/StartInstall.h"
 #include "dulib/ctrl/Engine.h"
@@ -16,6 +18,7 @@
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <atomic>
 #include <thread>
@@ -30,11 +33,13 @@ std::wstring OwnExeName() {
     return full.substr(full.find_last_of(L'\\') + 1);
 }
 
-// Answers the next message box captioned "提示" of this process with `button`
-// and keeps its text; gives up after a limit only a fault reaches.
+// Answers the next dialog of this process captioned "提示" (or with any
+// caption) with `button` and keeps its text; gives up after a limit only a
+// fault reaches.
 class BoxAnswerer {
 public:
-    explicit BoxAnswerer(int button) : thread_([this, button] { Run(button); }) {}
+    explicit BoxAnswerer(int button, const wchar_t* caption = L"提示")
+        : caption_(caption), thread_([this, button] { Run(button); }) {}
     ~BoxAnswerer() {
         stop_ = true;
         if (thread_.joinable()) thread_.join();
@@ -48,7 +53,7 @@ public:
 private:
     void Run(int button) {
         for (int i = 0; i < 600 && !stop_; ++i) {
-            HWND box = ::FindWindowW(L"#32770", L"提示");
+            HWND box = ::FindWindowW(L"#32770", caption_);
             DWORD pid = 0;
             if (box) ::GetWindowThreadProcessId(box, &pid);
             if (box && pid == ::GetCurrentProcessId()) {
@@ -61,6 +66,7 @@ private:
             ::Sleep(50);
         }
     }
+    const wchar_t* caption_;
     std::atomic<bool> stop_{false};
     std::wstring text_;
     std::thread thread_;
@@ -134,11 +140,17 @@ TEST(InstallUnits, SetupArgumentsAddTheProductFolderOnce) {
     EXPECT_EQ(SetupArguments(L"D:\\qrn\\kestrane"), L" /VERYSILENT \"/CUSTOMDIR=D:\\qrn\\kestrane\\QRN\\Kestrane\"");
 }
 
-TEST(InstallUnits, ExitCodesAboveZeroFail) {
+TEST(InstallUnits, ExitCodesAboveZeroAndExceptionCodesFail) {
     EXPECT_FALSE(IsFailedExitCode(0));
     EXPECT_TRUE(IsFailedExitCode(1));
     EXPECT_TRUE(IsFailedExitCode(3010));
-    EXPECT_FALSE(IsFailedExitCode(0xC0000005u));  // negative as a signed number
+    // Exceptions that ended the setup, negative as signed numbers.
+    EXPECT_TRUE(IsFailedExitCode(0xC0000005u));
+    EXPECT_TRUE(IsFailedExitCode(0xC0000409u));
+    EXPECT_TRUE(IsFailedExitCode(0xFFFFFFFFu));
+    // Other negative codes keep counting as success.
+    EXPECT_FALSE(IsFailedExitCode(0x80000003u));
+    EXPECT_FALSE(IsFailedExitCode(0xBFFFFFFFu));
 }
 
 TEST(InstallUnits, StartProcessReportsTheExitCodeOrWhyNot) {
@@ -172,27 +184,84 @@ TEST(InstallUnits, RowTextsFollowThePackageState) {
     EXPECT_EQ(SetupStateText(item), L"等待安装");
     item.state = 42;
     EXPECT_EQ(SetupStateText(item), L"");
+    // Without a size there is no percentage to show.
+    item.state = Downloading;
+    item.size = 0;
+    EXPECT_EQ(SetupStateText(item), L"正在下载...");
+    item.size = 1000;
 
     item.state = Waiting;
     FinishOutcome outcome = DescribeOutcome(item);
     EXPECT_EQ(outcome.stateText, L"未安装");
-    EXPECT_FALSE(outcome.setsResult);
+    EXPECT_FALSE(outcome.failed);
     item.state = Installed;
     outcome = DescribeOutcome(item);
     EXPECT_EQ(outcome.stateText, L"安装成功");
-    EXPECT_EQ(outcome.resultText, L"【安装成功】");
     EXPECT_FALSE(outcome.failed);
     item.state = DownloadFailed;
     item.errorCode = 12029;
     outcome = DescribeOutcome(item);
     EXPECT_EQ(outcome.infoLine, L"错误信息：下载失败，code=12029");
-    EXPECT_EQ(outcome.resultText, L"【安装失败】name：Kestrane_V1.0, 错误信息：下载失败，code=12029");
-    EXPECT_EQ(outcome.resultCode, 12029);
     item.state = Downloading;
     item.errorCode = 0;
     outcome = DescribeOutcome(item);
     EXPECT_TRUE(outcome.failed);
     EXPECT_EQ(outcome.infoLine, L"错误信息：code=0");
+}
+
+TEST(InstallUnits, RunResultIsTheFirstFailureNeverCodeZero) {
+    ResetRunFailure();
+    App().abort = false;
+    SetupInfo client;
+    client.setup_name = L"client";
+    client.name = L"Client";
+    client.version = L"1.0";
+    client.state = Installed;
+    SetupInfo addin = client;
+    addin.setup_name = L"addin";
+    addin.name = L"Addin";
+    addin.version = L"2.1";
+
+    RunResult result = DecideRunResult({client, addin});
+    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(result.text, L"【安装成功】");
+
+    // The client fails its digest; the add-in, downloaded meanwhile, never
+    // gets installed: the run reports the client's failure, not the add-in.
+    client.state = VerifyFailed;
+    client.errorCode = 5;
+    FailRun(FailureKind::Verify, client, 5);
+    EXPECT_TRUE(App().abort);
+    addin.state = Downloading;
+    addin.errorCode = 0;
+    SetupInfo late = addin;
+    late.state = DownloadFailed;
+    FailRun(FailureKind::Download, late, 12002);  // a later failure does not replace the first
+    result = DecideRunResult({client, addin});
+    EXPECT_EQ(result.code, 5);
+    EXPECT_EQ(result.text, L"【安装失败】name：Client_V1.0, 错误信息：验证失败，code=5");
+    EXPECT_EQ(FirstRunFailure().setupName, L"client");
+
+    // Nothing recorded, yet a package was left uninstalled: still a failure.
+    ResetRunFailure();
+    result = DecideRunResult({addin});
+    EXPECT_NE(result.code, 0);
+    EXPECT_EQ(result.text.rfind(L"【安装失败】name：Addin_V2.1, ", 0), 0u) << result.text;
+
+    ResetRunFailure();
+    FailRunAtStart(1450);
+    result = DecideRunResult({addin});
+    EXPECT_EQ(result.code, 1450);
+    EXPECT_EQ(result.text, L"【安装失败】错误信息：code=1450");
+    ResetRunFailure();
+    App().abort = false;
+}
+
+TEST(InstallUnits, ProductFolderIsAddedOnce) {
+    EXPECT_EQ(ProductFolderIn(L"D:\\Apps\\"), L"D:\\Apps\\QRN\\Kestrane");
+    EXPECT_EQ(ProductFolderIn(L"D:\\"), L"D:\\QRN\\Kestrane");
+    EXPECT_EQ(ProductFolderIn(L"D:\\Apps\\QRN\\Kestrane"), L"D:\\Apps\\QRN\\Kestrane");
+    EXPECT_EQ(ProductFolderIn(L"D:\\Apps\\QRN\\Kestrane\\"), L"D:\\Apps\\QRN\\Kestrane");
 }
 
 TEST(InstallUnits, RunTargetOnlyForTheKnownClient) {
@@ -302,6 +371,20 @@ TEST_F(PageWindow, RowRefreshShowsStatesAndOnlyTheRunningDownloadAddsProgress) {
     EXPECT_STREQ(FindControl(L"SetupItemStaticProgress_4")->GetText(), L"等待安装");
     EXPECT_EQ(app.lastShownProgress, 30) << "20 done plus half of the running download's 20";
     EXPECT_STREQ(app.setupValue->GetText(), L"30%");
+}
+
+TEST_F(PageWindow, OkOnThePreselectedProductFolderKeepsIt) {
+    TempDir base;
+    const std::wstring folder = base.Path() + L"\\QRN\\Kestrane";
+    ASSERT_EQ(::SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr), ERROR_SUCCESS);
+    FindControl(L"SelectDirStatic")->SetText(folder.c_str());
+    {
+        BoxAnswerer answer(IDOK, nullptr);  // the folder dialog, whatever its caption
+        NotifyRecord click{DUM_BTNCLICK, 0, 0};
+        ::SendMessageW(hwnd_, WM_DU_NOTIFY, reinterpret_cast<WPARAM>(FindControl(L"SelectDirBtn")),
+                       reinterpret_cast<LPARAM>(&click));
+    }
+    EXPECT_EQ(std::wstring(FindControl(L"SelectDirStatic")->GetText()), folder);
 }
 
 TEST_F(PageWindow, StartButtonRejectsAFolderWithATrailingBackslash) {

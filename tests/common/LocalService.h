@@ -23,6 +23,12 @@
 //   stall_after=N    package files: after N body bytes, wait stall_seconds
 //                    (default 30) before sending the rest
 //   ignore_range=1   package files: answer 200 with the whole file
+//   range_offset=N   package files: answer a Range request 206 with the bytes
+//                    from N past the asked first byte (Content-Range says so)
+//   trickle=N        package files: send the body N bytes at a time,
+//                    trickle_ms (default 200) apart; a reset sends the rest
+//   stall_statistics=S  "/api/statistics": wait S seconds before storing
+//                    the report and answering
 //   status=NNN       any non-control request: answer NNN with an HTML error page
 //   json=malformed | oversized (163,839 bytes) | nonobject | refusal
 //                    "/api/setup/install" answers that instead of the catalog;

@@ -15,6 +15,12 @@ TEST(BaseUrl, AnyHttpOccurrenceKeepsTheTextAsItIs) {
     EXPECT_EQ(L"proxy?u=http://a.cn", CWinHttpHandler(L"proxy?u=http://a.cn").BaseUrl());
 }
 
+TEST(BaseUrl, SchemesMatchWithoutRegardToCase) {
+    EXPECT_EQ(L"HTTP://a.cn/f.exe", CWinHttpHandler(L"HTTP://a.cn/f.exe").BaseUrl());
+    EXPECT_EQ(L"Http://127.0.0.1:8080", CWinHttpHandler(L"Http://127.0.0.1:8080").BaseUrl());
+    EXPECT_EQ(L"hTTpS://a.cn", CWinHttpHandler(L"hTTpS://a.cn").BaseUrl());
+}
+
 TEST(BaseUrl, HttpsKeepsItsScheme) {
     EXPECT_EQ(L"https://setup.example.cn", CWinHttpHandler(L"https://setup.example.cn").BaseUrl());
     EXPECT_EQ(L"HTTPS://a.cn:8443/x", CWinHttpHandler(L"HTTPS://a.cn:8443/x").BaseUrl());
@@ -38,11 +44,17 @@ TEST(BaseUrl, HttpsRequestGoesOutSecuredOnItsPort) {
 
 TEST(BaseUrl, PlainHttpOnTheSamePortIsNotSecured) {
     CaptureServer server;
-    CWinHttpHandler handler(L"127.0.0.1:" + std::to_wstring(server.Port()));
-    char buffer[64];
-    unsigned size = sizeof(buffer);
-    ASSERT_EQ(0, handler.PostForm(L"/api/setup/install", {}, buffer, size));
-    EXPECT_EQ("POST /api/setup/install HTTP/1.1", HeadLines(server.Requests().at(0)).at(0));
+    const std::wstring address = L"127.0.0.1:" + std::to_wstring(server.Port());
+    // With no scheme, and with one in capitals.
+    const std::wstring bases[] = {address, L"HTTP://" + address};
+    for (size_t i = 0; i < 2; ++i) {
+        CWinHttpHandler handler(bases[i]);
+        char buffer[64];
+        unsigned size = sizeof(buffer);
+        ASSERT_EQ(0, handler.PostForm(L"/api/setup/install", {}, buffer, size)) << i;
+        ASSERT_TRUE(server.WaitForRequests(i + 1));
+        EXPECT_EQ("POST /api/setup/install HTTP/1.1", HeadLines(server.Requests().at(i)).at(0));
+    }
 }
 
 TEST(BaseUrl, HostLongerThanItsBufferFailsInTheSplit) {

@@ -65,13 +65,14 @@ TEST_F(LocalSetupService, CatalogForTheReportedMachine) {
         EXPECT_TRUE(std::regex_match(items[i].md5, std::wregex(L"[0-9a-f]{32}"))) << i;
     }
 
-    // Another machine gets fewer packages, appended after the first ones.
+    // Another machine gets fewer packages; the list is not cleared, and the
+    // one it gets is already listed under its name: nothing is added twice.
     facts.windowsName = L"win_win7_32";
     facts.officeName = L"??";
     facts.dotNetName = L"netf_4.5_xx";
     ASSERT_EQ(Ask(facts), 0);
-    ASSERT_EQ(list_.Count(), 5);
-    EXPECT_EQ(Items()[4].setup_name, L"kestrane_client");
+    ASSERT_EQ(list_.Count(), 4);
+    EXPECT_EQ(Items()[0].setup_name, L"kestrane_client");
 }
 
 TEST_F(LocalSetupService, EscapedSlashesAndTheLargestAnswer) {

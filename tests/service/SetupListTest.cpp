@@ -172,6 +172,37 @@ TEST_F(SetupList, EscapesAndTextOutsideTheAnsiCodePageSurvive) {
     EXPECT_EQ(::GetACP(), 936u) << "run under LC_ALL=zh_CN.UTF-8 as the target machines";
 }
 
+TEST_F(SetupList, IllFormedBytesAndRawControlCharactersLoseNoPackage) {
+    // A description sent in GBK ("测" is B2 E2), a name with a stray byte, a
+    // raw tab, line feed and 0x01 inside strings, and an escape that stays one.
+    ASSERT_EQ(Ask(Envelope(Package("gbk", "\"description\":\"\xB2\xE2 a\tb\nc\x01" "d\\u0041\"") + "," +
+                           Package("stray", "\"name\":\"K\xFF\xE5\xAE\x89\"") + "," + Package("plain"))),
+              0);
+    std::vector<SetupInfo> items = Items(list_);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].description, L"\xFFFD\xFFFD a\tb\nc\x01" L"dA");
+    EXPECT_EQ(items[1].name, L"K\xFFFD安");
+    EXPECT_EQ(items[2].setup_name, L"plain");
+
+    // The keys are still checked, and a document broken outside its strings still fails.
+    EXPECT_EQ(Ask(Envelope(Package("no_md5", "\"name\":\"\xB2\xE2\"", "md5"))), 0);
+    EXPECT_EQ(list_.Count(), 3);
+    EXPECT_EQ(Ask("{\"result\":true,\x01\"data\":[]}"), ERR_BAD_RESPONSE);
+    EXPECT_EQ(Ask("{\"result\":true,\"data\":[\"\xB2\xE2\"]}"), ERR_BAD_RESPONSE);
+}
+
+TEST_F(SetupList, ASecondPackageOfTheSameSetupNameIsDroppedAndLogged) {
+    CapturedLog log;
+    ASSERT_EQ(Ask(Envelope(Package("a") + "," + Package("b") + "," + Package("a", "\"name\":\"Other\""))), 0);
+    std::vector<SetupInfo> items = Items(list_);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].setup_name, L"a");
+    EXPECT_EQ(items[0].name, L"Kestrane");
+    EXPECT_EQ(items[1].setup_name, L"b");
+    EXPECT_NE(log.Text().find(L"[WARN] CModelSetup::GetSetupList 重复的setup_name，已忽略: a"), std::wstring::npos)
+        << log.Text();
+}
+
 TEST(SetupListTransport, UnreachableServiceGivesTheTransportCode) {
     CSafeLList<SetupInfo> list;
     int port;

@@ -39,3 +39,16 @@ TEST(CodedConversion, InvalidUtf8BecomesReplacementCharacter) {
     CCodedConversion conv;
     EXPECT_EQ(conv.Utf8ToWide("a\xFF" "b"), L"a\xFFFD" L"b");
 }
+
+TEST(CodedConversion, RepairUtf8ReplacesEachIllFormedPartOnce) {
+    CCodedConversion conv;
+    const std::string fffd = "\xEF\xBF\xBD";
+    EXPECT_EQ(conv.RepairUtf8("plain \xE5\xAE\x89 \xF0\x9F\x98\x80"), "plain \xE5\xAE\x89 \xF0\x9F\x98\x80");
+    EXPECT_EQ(conv.RepairUtf8("\xB2\xE2\""), fffd + fffd + "\"");  // GBK bytes
+    EXPECT_EQ(conv.RepairUtf8("a\xE5\xAE"), "a" + fffd);            // cut at the end
+    EXPECT_EQ(conv.RepairUtf8("\xE5\xAEx"), fffd + "x");            // cut in the middle
+    EXPECT_EQ(conv.RepairUtf8("\xC0\xAF"), fffd + fffd);            // overlong
+    EXPECT_EQ(conv.RepairUtf8("\xED\xA0\x80"), fffd + fffd + fffd);  // surrogate
+    EXPECT_EQ(conv.RepairUtf8("\xF4\x90\x80\x80"), fffd + fffd + fffd + fffd);  // above U+10FFFF
+    EXPECT_EQ(conv.RepairUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+}

@@ -300,6 +300,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.answer(200, data)
 
     def statistics(self, body):
+        stall = self.service.fault("stall_statistics")
+        if stall:
+            self.service.wake.wait(float(stall))
         fields = split_form(body, STATISTICS_FIELDS)
         self.service.store_report(fields, body)
         self.answer(200, b'{"result": true}')
@@ -323,6 +326,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 if first >= size or last < first:
                     return self.answer(416, b"", "text/plain", {"Content-Range": "bytes */%d" % size})
                 status = 206
+                shift = svc.fault("range_offset")
+                if shift:  # other bytes than the ones asked for, labelled as such
+                    first = min(first + int(shift), last)
         length = last - first + 1
         self.send_response(status)
         self.send_header("Content-Type", "application/octet-stream")
@@ -336,9 +342,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
         drop = svc.fault("drop_after")
         count = min(length, int(drop)) if drop else length
         stall_at = svc.fault("stall_after")
+        trickle = svc.fault("trickle")
         self.wfile.flush()
         with open(path, "rb") as f:
-            if stall_at and int(stall_at) < count:
+            if trickle:
+                self.send_trickle(f, first, count, int(trickle), float(svc.fault("trickle_ms") or 200) / 1000)
+            elif stall_at and int(stall_at) < count:
                 head = int(stall_at)
                 if head > 0:
                     self.connection.sendfile(f, first, head)
@@ -355,6 +364,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.connection.shutdown(socket.SHUT_RDWR)
             except OSError:
                 pass
+
+    def send_trickle(self, f, first, count, piece, pause):
+        """Sends count bytes from first, piece bytes at a time with a pause
+        between them; a reset sends the rest at once."""
+        sent = 0
+        try:
+            while sent < count:
+                n = min(piece, count - sent)
+                self.connection.sendfile(f, first + sent, n)
+                sent += n
+                if sent < count and not self.service.fault("trickle"):
+                    piece = count - sent
+                elif sent < count:
+                    self.service.wake.wait(pause)
+        except OSError:
+            self.close_connection = True
 
     # --- control ------------------------------------------------------------
     def control(self, url, body):

@@ -7,6 +7,7 @@ import json
 import os
 import socket
 import sys
+import time
 import unittest
 
 STATE = sys.argv.pop(1) if len(sys.argv) > 1 else os.path.join(os.getcwd(), "setup-service")
@@ -24,6 +25,18 @@ def request(method, path, body=None, headers=None, timeout=30):
     data = resp.read()
     conn.close()
     return resp, data
+
+
+def raw_get(file_name):
+    """A socket that has sent a plain GET of a package file."""
+    sock = socket.create_connection(("127.0.0.1", port()), timeout=30)
+    sock.sendall(("GET /packages/%s HTTP/1.1\r\nHost: x\r\n\r\n" % file_name).encode())
+    return sock
+
+
+def body_length(data):
+    """The body bytes received so far after the response head."""
+    return len(data.split(b"\r\n\r\n", 1)[1]) if b"\r\n\r\n" in data else 0
 
 
 INSTALL_BODY = ("setup_name=kx&setup_type=1&win_ver=win_win10_64&office_ver=office_2010_32"
@@ -143,12 +156,46 @@ class ServiceTest(unittest.TestCase):
         self.assertEqual((200, whole), (resp.status, data))
         request("GET", "/control/fault?status=503")
         self.assertEqual(503, request("GET", path)[0].status)
+        request("GET", "/control/reset")
+        request("GET", "/control/fault?range_offset=30")
+        resp, data = request("GET", path, headers={"Range": "bytes=100-"})
+        self.assertEqual(206, resp.status)
+        self.assertEqual("bytes 130-%d/%d" % (len(whole) - 1, len(whole)), resp.getheader("Content-Range"))
+        self.assertEqual(whole[130:], data)
+
+    def test_trickle_sends_pieces_and_the_rest_on_reset(self):
+        files = json.loads(request("GET", "/control/packages")[1])
+        request("GET", "/control/fault?trickle=100&trickle_ms=60000")
+        sock = raw_get(files[0]["file"])
+        data = b""
+        while body_length(data) < 100:
+            data += sock.recv(65536)
+        self.assertEqual(100, body_length(data))  # then a minute's pause
+        request("GET", "/control/reset")
+        while body_length(data) < files[0]["size"]:
+            data += sock.recv(65536)
+        sock.close()
+
+    def test_statistics_stall_ends_on_reset(self):
+        request("GET", "/control/fault?stall_statistics=30")
+        conn = http.client.HTTPConnection("127.0.0.1", port(), timeout=1)
+        conn.request("POST", "/api/statistics", b"type=stalled_report")
+        self.assertRaises(socket.timeout, conn.getresponse)
+        conn.close()
+        self.assertEqual(200, self.install()[0].status)  # the other endpoints answer at once
+        request("GET", "/control/reset")  # the stalled report is stored now, not during a later test
+        for _ in range(300):
+            last = json.loads(request("GET", "/control/statistics?last=1")[1])
+            if last and last[0]["fields"].get("type") == "stalled_report":
+                break
+            time.sleep(0.1)
+        else:
+            self.fail("the stalled report was not stored after the reset")
 
     def test_drop_after_closes_early(self):
         files = json.loads(request("GET", "/control/packages")[1])
         request("GET", "/control/fault?drop_after=1000")
-        sock = socket.create_connection(("127.0.0.1", port()), timeout=30)
-        sock.sendall(("GET /packages/%s HTTP/1.1\r\nHost: x\r\n\r\n" % files[0]["file"]).encode())
+        sock = raw_get(files[0]["file"])
         data = b""
         while True:
             chunk = sock.recv(65536)
@@ -156,7 +203,7 @@ class ServiceTest(unittest.TestCase):
                 break
             data += chunk
         sock.close()
-        self.assertEqual(1000, len(data.split(b"\r\n\r\n", 1)[1]))
+        self.assertEqual(1000, body_length(data))
 
     def test_stall_ends_on_reset(self):
         request("GET", "/control/fault?stall=30")

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <random>
 #include <vector>
 
@@ -41,9 +43,12 @@ void ExtractSkin(const std::wstring& folder) {
     }
 }
 
-// A file beside this test's source (Z: is the Linux root under Wine).
+// A file beside this test's source (Z: is the Linux root under Wine). A
+// compiler cache may make __FILE__ relative; ctest names the source tree.
 std::wstring DataPath(const std::wstring& relative) {
     std::string source = __FILE__;
+    const char* tree = std::getenv("KESTRANE_SOURCE_DIR");
+    if (!source.empty() && source[0] != '/' && tree && *tree) source = std::string(tree) + "/tests/dulib/res/x";
     std::wstring path = L"Z:" + std::wstring(source.begin(), source.begin() + source.rfind('/') + 1) + relative;
     for (wchar_t& c : path)
         if (c == L'/') c = L'\\';

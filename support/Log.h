@@ -1,7 +1,8 @@
 #pragma once
 // The installer's daily diagnostic log: one stamped, flushed line per event.
+#include "support/Handles.h"
+
 #include <cstdint>
-#include <fstream>
 #include <mutex>
 #include <string>
 
@@ -30,7 +31,9 @@ public:
 private:
     void TruncateIfTooLarge();
 
-    std::ofstream stream_;
+    // C stdio rather than a file stream: the stream classes would link the
+    // whole locale machinery into the installer. Text mode writes CR LF.
+    StdioFile file_;
     bool is_open_ = false;
     std::string path_;
     int max_level_ = 1;

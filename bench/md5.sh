@@ -3,6 +3,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$1"
+source "$root/bench/table/rows.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 file="$work/bench-256MiB.bin"
@@ -19,5 +20,8 @@ for _ in 1 2 3; do
   best_ref=$(echo "if ($ref_s < $best_ref) $ref_s else $best_ref" | bc -l)
 done
 mib=256
-printf 'md5: FileMd5Hex %.0f MiB/s, md5sum %.0f MiB/s, ratio %.2f (best of 3, 256 MiB, same file)\n' \
-  "$(echo "$mib / $best_ours" | bc -l)" "$(echo "$mib / $best_ref" | bc -l)" "$(echo "$best_ref / $best_ours" | bc -l)"
+ours_rate=$(printf '%.0f' "$(echo "$mib / $best_ours" | bc -l)")
+ref_rate=$(printf '%.0f' "$(echo "$mib / $best_ref" | bc -l)")
+ratio=$(printf '%.3f' "$(echo "$best_ref / $best_ours" | bc -l)")
+printf 'md5: FileMd5Hex %s MiB/s, md5sum %s MiB/s, ratio %s (best of 3, 256 MiB, same file)\n' "$ours_rate" "$ref_rate" "$ratio"
+bench_row md5 "FileMd5Hex $ours_rate MiB/s" "md5sum $ref_rate MiB/s" "$ratio"

@@ -4,4 +4,5 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$1"
-"$root/tools/xvfb.sh" "$root/tools/wine-exec.sh" "$build/bench/bench_ctrl.exe" | tr -d '\r' | grep '^ctrl:'
+source "$root/bench/table/rows.sh"
+"$root/tools/xvfb.sh" "$root/tools/wine-exec.sh" "$build/bench/bench_ctrl.exe" | bench_rows | grep '^ctrl:'

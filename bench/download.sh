@@ -6,6 +6,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$1"
+source "$root/bench/table/rows.sh"
 work=$(mktemp -d)
 state="$work/service"
 cleanup() { bash "$root/tools/setup-service/stop.sh" "$state"; rm -rf "$work"; }
@@ -55,3 +56,5 @@ printf 'download: bare WinHTTP read loop %.0f MiB/s; DownloadResume / bare loop 
   "$(rate "$best_bare")" "$(echo "$best_bare / $best_ours" | bc -l)"
 printf 'download: where the time goes: %.2f s reading through WinHTTP, %.2f s writing the file under Wine, %.2f s DownloadResume in all\n' \
   "$best_bare" "$best_write" "$best_ours"
+bench_row download "$(printf 'DownloadResume %.0f MiB/s' "$(rate "$best_ours")")" \
+  "$(printf 'bare WinHTTP loop %.0f MiB/s' "$(rate "$best_bare")")" "$(printf '%.3f' "$(echo "$best_bare / $best_ours" | bc -l)")"

@@ -2,6 +2,7 @@
 // RAII owners for the Windows handle kinds the program uses. Each kind has one
 // traits struct; ScopedHandle<Traits> does the owning.
 #include <windows.h>
+#include <cstdio>
 #include <utility>
 
 template <typename Traits>
@@ -92,6 +93,11 @@ struct MenuTraits {
     static bool IsEmpty(HMENU h) { return h == nullptr; }
     static void Close(HMENU h) { ::DestroyMenu(h); }
 };
+struct StdioFileTraits {
+    using Type = FILE*;
+    static bool IsEmpty(FILE* f) { return f == nullptr; }
+    static void Close(FILE* f) { std::fclose(f); }
+};
 
 using KernelHandle = ScopedHandle<KernelHandleTraits>;
 using RegKey = ScopedHandle<RegKeyTraits>;
@@ -103,6 +109,7 @@ using LocalMemory = ScopedHandle<LocalMemoryTraits>;
 using IconHandle = ScopedHandle<IconTraits>;
 using CursorHandle = ScopedHandle<CursorTraits>;
 using MenuHandle = ScopedHandle<MenuTraits>;
+using StdioFile = ScopedHandle<StdioFileTraits>;
 
 // GDI objects (bitmaps, fonts, regions, pens, brushes), typed for convenience.
 template <typename T>

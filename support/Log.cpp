@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <atomic>
+#include <cstdio>
 #include <ctime>
 #include <map>
 #include <memory>
@@ -27,27 +28,22 @@ const char* TagFor(int level) {
 
 CLog::CLog(std::string path) : path_(std::move(path)) {}
 
-CLog::~CLog() {
-    if (stream_.is_open()) stream_.close();
-}
+CLog::~CLog() = default;
 
 bool CLog::Open() {
-    stream_.open(path_, std::ios::out | std::ios::app);
-    is_open_ = stream_.is_open();
+    file_.reset(std::fopen(path_.c_str(), "a"));
+    is_open_ = static_cast<bool>(file_);
     return is_open_;
 }
 
 void CLog::TruncateIfTooLarge() {
     if (max_size_ == 0) return;
-    std::streampos put = stream_.tellp();
-    stream_.seekp(0, std::ios::end);
-    std::streamoff size = stream_.tellp();
-    stream_.seekp(put);
-    if (size > static_cast<std::streamoff>(max_size_) && !path_.empty()) {
-        stream_.close();
-        stream_.clear();
-        stream_.open(path_, std::ios::out | std::ios::trunc);
-        is_open_ = stream_.is_open();
+    // Every line is flushed and appended, so the end is where the next one goes.
+    _fseeki64(file_.get(), 0, SEEK_END);
+    const long long size = _ftelli64(file_.get());
+    if (size > static_cast<long long>(max_size_) && !path_.empty()) {
+        file_.reset(std::fopen(path_.c_str(), "w"));
+        is_open_ = static_cast<bool>(file_);
     }
 }
 
@@ -68,9 +64,11 @@ void CLog::WriteLine(std::string message, int level) {
     std::snprintf(stamp, sizeof stamp, "[%04d-%02d-%02d %02d:%02d:%02d] %d ", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
                   static_cast<int>(::GetCurrentThreadId()));
-    stream_ << stamp << text;
-    stream_.flush();
-    stream_.clear();  // a failed write is ignored; the next line is tried as usual
+    // A failed write is ignored; the next line is tried as usual.
+    std::fputs(stamp, file_.get());
+    std::fwrite(text.data(), 1, text.size(), file_.get());
+    std::fflush(file_.get());
+    std::clearerr(file_.get());
 }
 
 CLog* OpenLog(const char* path) {

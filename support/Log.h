@@ -1,8 +1,9 @@
 #pragma once
 // The installer's daily diagnostic log: one stamped, flushed line per event.
+#include "support/Handles.h"
+
 #include <atomic>
 #include <cstdint>
-#include <fstream>
 #include <mutex>
 #include <string>
 
@@ -31,7 +32,9 @@ public:
 private:
     void TruncateIfTooLarge();
 
-    std::ofstream stream_;
+    // C stdio rather than a file stream: the stream classes would link the
+    // whole locale machinery into the installer. Text mode writes CR LF.
+    StdioFile file_;
     bool is_open_ = false;
     std::string path_;
     // OpenLog sets it while other threads write.

@@ -19,62 +19,80 @@ constexpr uint32_t kSine[64] = {
 
 inline uint32_t Rotl(uint32_t x, int c) { return (x << c) | (x >> (32 - c)); }
 
+// Little-endian word k of the block at p, wherever the block lies in memory
+// (x86 is little-endian, as MD5 wants).
+inline uint32_t Word(const uint8_t* p, int k) {
+    uint32_t w;
+    std::memcpy(&w, p + 4 * k, sizeof w);
+    return w;
+}
+
+// The message word and the constant are added first: they do not wait for
+// the previous step, so only the round function and the rotation do.
 #define MD5_STEP(f, a, b, c, d, k, s, i) \
-    a = b + Rotl(a + f(b, c, d) + x[k] + kSine[i], s)
+    a += Word(p, k) + kSine[i];          \
+    a += f(b, c, d);                     \
+    a = Rotl(a, s) + b
 #define MD5_F(b, c, d) (d ^ (b & (c ^ d)))
-#define MD5_G(b, c, d) (c ^ (d & (b ^ c)))
+// G written as the sum of two disjoint masks: c & ~d does not depend on b,
+// which leaves one AND and one ADD on the chain from the previous step.
+#define MD5_G(b, c, d) ((c & ~d) + (b & d))
 #define MD5_H(b, c, d) (b ^ c ^ d)
 #define MD5_I(b, c, d) (c ^ (b | ~d))
+
+// Runs the compression over whole 64-byte blocks, keeping the state in
+// registers from one block to the next.
+void Md5Blocks(uint32_t state[4], const uint8_t* p, size_t blocks) {
+    uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+    for (; blocks > 0; --blocks, p += 64) {
+        const uint32_t a0 = a, b0 = b, c0 = c, d0 = d;
+
+        MD5_STEP(MD5_F, a, b, c, d, 0, 7, 0);   MD5_STEP(MD5_F, d, a, b, c, 1, 12, 1);
+        MD5_STEP(MD5_F, c, d, a, b, 2, 17, 2);  MD5_STEP(MD5_F, b, c, d, a, 3, 22, 3);
+        MD5_STEP(MD5_F, a, b, c, d, 4, 7, 4);   MD5_STEP(MD5_F, d, a, b, c, 5, 12, 5);
+        MD5_STEP(MD5_F, c, d, a, b, 6, 17, 6);  MD5_STEP(MD5_F, b, c, d, a, 7, 22, 7);
+        MD5_STEP(MD5_F, a, b, c, d, 8, 7, 8);   MD5_STEP(MD5_F, d, a, b, c, 9, 12, 9);
+        MD5_STEP(MD5_F, c, d, a, b, 10, 17, 10); MD5_STEP(MD5_F, b, c, d, a, 11, 22, 11);
+        MD5_STEP(MD5_F, a, b, c, d, 12, 7, 12); MD5_STEP(MD5_F, d, a, b, c, 13, 12, 13);
+        MD5_STEP(MD5_F, c, d, a, b, 14, 17, 14); MD5_STEP(MD5_F, b, c, d, a, 15, 22, 15);
+
+        MD5_STEP(MD5_G, a, b, c, d, 1, 5, 16);  MD5_STEP(MD5_G, d, a, b, c, 6, 9, 17);
+        MD5_STEP(MD5_G, c, d, a, b, 11, 14, 18); MD5_STEP(MD5_G, b, c, d, a, 0, 20, 19);
+        MD5_STEP(MD5_G, a, b, c, d, 5, 5, 20);  MD5_STEP(MD5_G, d, a, b, c, 10, 9, 21);
+        MD5_STEP(MD5_G, c, d, a, b, 15, 14, 22); MD5_STEP(MD5_G, b, c, d, a, 4, 20, 23);
+        MD5_STEP(MD5_G, a, b, c, d, 9, 5, 24);  MD5_STEP(MD5_G, d, a, b, c, 14, 9, 25);
+        MD5_STEP(MD5_G, c, d, a, b, 3, 14, 26); MD5_STEP(MD5_G, b, c, d, a, 8, 20, 27);
+        MD5_STEP(MD5_G, a, b, c, d, 13, 5, 28); MD5_STEP(MD5_G, d, a, b, c, 2, 9, 29);
+        MD5_STEP(MD5_G, c, d, a, b, 7, 14, 30); MD5_STEP(MD5_G, b, c, d, a, 12, 20, 31);
+
+        MD5_STEP(MD5_H, a, b, c, d, 5, 4, 32);  MD5_STEP(MD5_H, d, a, b, c, 8, 11, 33);
+        MD5_STEP(MD5_H, c, d, a, b, 11, 16, 34); MD5_STEP(MD5_H, b, c, d, a, 14, 23, 35);
+        MD5_STEP(MD5_H, a, b, c, d, 1, 4, 36);  MD5_STEP(MD5_H, d, a, b, c, 4, 11, 37);
+        MD5_STEP(MD5_H, c, d, a, b, 7, 16, 38); MD5_STEP(MD5_H, b, c, d, a, 10, 23, 39);
+        MD5_STEP(MD5_H, a, b, c, d, 13, 4, 40); MD5_STEP(MD5_H, d, a, b, c, 0, 11, 41);
+        MD5_STEP(MD5_H, c, d, a, b, 3, 16, 42); MD5_STEP(MD5_H, b, c, d, a, 6, 23, 43);
+        MD5_STEP(MD5_H, a, b, c, d, 9, 4, 44);  MD5_STEP(MD5_H, d, a, b, c, 12, 11, 45);
+        MD5_STEP(MD5_H, c, d, a, b, 15, 16, 46); MD5_STEP(MD5_H, b, c, d, a, 2, 23, 47);
+
+        MD5_STEP(MD5_I, a, b, c, d, 0, 6, 48);  MD5_STEP(MD5_I, d, a, b, c, 7, 10, 49);
+        MD5_STEP(MD5_I, c, d, a, b, 14, 15, 50); MD5_STEP(MD5_I, b, c, d, a, 5, 21, 51);
+        MD5_STEP(MD5_I, a, b, c, d, 12, 6, 52); MD5_STEP(MD5_I, d, a, b, c, 3, 10, 53);
+        MD5_STEP(MD5_I, c, d, a, b, 10, 15, 54); MD5_STEP(MD5_I, b, c, d, a, 1, 21, 55);
+        MD5_STEP(MD5_I, a, b, c, d, 8, 6, 56);  MD5_STEP(MD5_I, d, a, b, c, 15, 10, 57);
+        MD5_STEP(MD5_I, c, d, a, b, 6, 15, 58); MD5_STEP(MD5_I, b, c, d, a, 13, 21, 59);
+        MD5_STEP(MD5_I, a, b, c, d, 4, 6, 60);  MD5_STEP(MD5_I, d, a, b, c, 11, 10, 61);
+        MD5_STEP(MD5_I, c, d, a, b, 2, 15, 62); MD5_STEP(MD5_I, b, c, d, a, 9, 21, 63);
+
+        a += a0; b += b0; c += c0; d += d0;
+    }
+    state[0] = a; state[1] = b; state[2] = c; state[3] = d;
+}
 
 constexpr size_t kReadBlock = 1 << 20;  // fixed: memory does not grow with the file
 
 } // namespace
 
 Md5Digest::Md5Digest() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
-
-void Md5Digest::Transform(const uint8_t* block) {
-    uint32_t x[16];
-    std::memcpy(x, block, 64);  // x86 is little-endian, as MD5 wants
-    uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-
-    MD5_STEP(MD5_F, a, b, c, d, 0, 7, 0);   MD5_STEP(MD5_F, d, a, b, c, 1, 12, 1);
-    MD5_STEP(MD5_F, c, d, a, b, 2, 17, 2);  MD5_STEP(MD5_F, b, c, d, a, 3, 22, 3);
-    MD5_STEP(MD5_F, a, b, c, d, 4, 7, 4);   MD5_STEP(MD5_F, d, a, b, c, 5, 12, 5);
-    MD5_STEP(MD5_F, c, d, a, b, 6, 17, 6);  MD5_STEP(MD5_F, b, c, d, a, 7, 22, 7);
-    MD5_STEP(MD5_F, a, b, c, d, 8, 7, 8);   MD5_STEP(MD5_F, d, a, b, c, 9, 12, 9);
-    MD5_STEP(MD5_F, c, d, a, b, 10, 17, 10); MD5_STEP(MD5_F, b, c, d, a, 11, 22, 11);
-    MD5_STEP(MD5_F, a, b, c, d, 12, 7, 12); MD5_STEP(MD5_F, d, a, b, c, 13, 12, 13);
-    MD5_STEP(MD5_F, c, d, a, b, 14, 17, 14); MD5_STEP(MD5_F, b, c, d, a, 15, 22, 15);
-
-    MD5_STEP(MD5_G, a, b, c, d, 1, 5, 16);  MD5_STEP(MD5_G, d, a, b, c, 6, 9, 17);
-    MD5_STEP(MD5_G, c, d, a, b, 11, 14, 18); MD5_STEP(MD5_G, b, c, d, a, 0, 20, 19);
-    MD5_STEP(MD5_G, a, b, c, d, 5, 5, 20);  MD5_STEP(MD5_G, d, a, b, c, 10, 9, 21);
-    MD5_STEP(MD5_G, c, d, a, b, 15, 14, 22); MD5_STEP(MD5_G, b, c, d, a, 4, 20, 23);
-    MD5_STEP(MD5_G, a, b, c, d, 9, 5, 24);  MD5_STEP(MD5_G, d, a, b, c, 14, 9, 25);
-    MD5_STEP(MD5_G, c, d, a, b, 3, 14, 26); MD5_STEP(MD5_G, b, c, d, a, 8, 20, 27);
-    MD5_STEP(MD5_G, a, b, c, d, 13, 5, 28); MD5_STEP(MD5_G, d, a, b, c, 2, 9, 29);
-    MD5_STEP(MD5_G, c, d, a, b, 7, 14, 30); MD5_STEP(MD5_G, b, c, d, a, 12, 20, 31);
-
-    MD5_STEP(MD5_H, a, b, c, d, 5, 4, 32);  MD5_STEP(MD5_H, d, a, b, c, 8, 11, 33);
-    MD5_STEP(MD5_H, c, d, a, b, 11, 16, 34); MD5_STEP(MD5_H, b, c, d, a, 14, 23, 35);
-    MD5_STEP(MD5_H, a, b, c, d, 1, 4, 36);  MD5_STEP(MD5_H, d, a, b, c, 4, 11, 37);
-    MD5_STEP(MD5_H, c, d, a, b, 7, 16, 38); MD5_STEP(MD5_H, b, c, d, a, 10, 23, 39);
-    MD5_STEP(MD5_H, a, b, c, d, 13, 4, 40); MD5_STEP(MD5_H, d, a, b, c, 0, 11, 41);
-    MD5_STEP(MD5_H, c, d, a, b, 3, 16, 42); MD5_STEP(MD5_H, b, c, d, a, 6, 23, 43);
-    MD5_STEP(MD5_H, a, b, c, d, 9, 4, 44);  MD5_STEP(MD5_H, d, a, b, c, 12, 11, 45);
-    MD5_STEP(MD5_H, c, d, a, b, 15, 16, 46); MD5_STEP(MD5_H, b, c, d, a, 2, 23, 47);
-
-    MD5_STEP(MD5_I, a, b, c, d, 0, 6, 48);  MD5_STEP(MD5_I, d, a, b, c, 7, 10, 49);
-    MD5_STEP(MD5_I, c, d, a, b, 14, 15, 50); MD5_STEP(MD5_I, b, c, d, a, 5, 21, 51);
-    MD5_STEP(MD5_I, a, b, c, d, 12, 6, 52); MD5_STEP(MD5_I, d, a, b, c, 3, 10, 53);
-    MD5_STEP(MD5_I, c, d, a, b, 10, 15, 54); MD5_STEP(MD5_I, b, c, d, a, 1, 21, 55);
-    MD5_STEP(MD5_I, a, b, c, d, 8, 6, 56);  MD5_STEP(MD5_I, d, a, b, c, 15, 10, 57);
-    MD5_STEP(MD5_I, c, d, a, b, 6, 15, 58); MD5_STEP(MD5_I, b, c, d, a, 13, 21, 59);
-    MD5_STEP(MD5_I, a, b, c, d, 4, 6, 60);  MD5_STEP(MD5_I, d, a, b, c, 11, 10, 61);
-    MD5_STEP(MD5_I, c, d, a, b, 2, 15, 62); MD5_STEP(MD5_I, b, c, d, a, 9, 21, 63);
-
-    state_[0] += a; state_[1] += b; state_[2] += c; state_[3] += d;
-}
 
 void Md5Digest::Update(const void* data, size_t size) {
     if (finalised_ || size == 0) return;
@@ -85,10 +103,13 @@ void Md5Digest::Update(const void* data, size_t size) {
         std::memcpy(buffer_ + buffered_, p, take);
         buffered_ += take; p += take; size -= take;
         if (buffered_ < 64) return;
-        Transform(buffer_);
+        Md5Blocks(state_, buffer_, 1);
         buffered_ = 0;
     }
-    for (; size >= 64; p += 64, size -= 64) Transform(p);
+    const size_t whole = size / 64;
+    Md5Blocks(state_, p, whole);
+    p += whole * 64;
+    size -= whole * 64;
     std::memcpy(buffer_, p, size);
     buffered_ = size;
 }

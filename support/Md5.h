@@ -13,8 +13,6 @@ public:
     std::string HexDigest() const;
 
 private:
-    void Transform(const uint8_t* block);
-
     uint32_t state_[4];
     uint64_t length_ = 0;  // bytes fed so far
     uint8_t buffer_[64];

@@ -40,6 +40,10 @@ TEST(Md5, Rfc1321TestSuite) {
               "57edf4a22be3c955ac49da2e2107b67a");
 }
 
+TEST(Md5, MillionAsSpanManyBlocksInOneUpdate) {
+    EXPECT_EQ(Md5Of(std::string(1000000, 'a')), "7707d6ae4e027c70eea2a935c2296f21");
+}
+
 TEST(Md5, PiecewiseUpdatesMatchOneUpdate) {
     std::string text(1000, '\0');
     for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char>(i * 7);

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 #include <vector>
 
@@ -42,8 +43,11 @@ void ExtractSkin(const std::wstring& folder) {
 }
 
 // A file beside this test's source (Z: is the Linux root under Wine).
+// The test's own source folder: from the source root that ctest passes (a
+// compiler cache may have made __FILE__ relative to the build folder).
 std::wstring DataPath(const std::wstring& relative) {
-    std::string source = __FILE__;
+    const char* root = std::getenv("KESTRANE_SOURCE_DIR");
+    std::string source = root && *root ? std::string(root) + "/tests/dulib/res/" : std::string(__FILE__);
     std::wstring path = L"Z:" + std::wstring(source.begin(), source.begin() + source.rfind('/') + 1) + relative;
     for (wchar_t& c : path)
         if (c == L'/') c = L'\\';

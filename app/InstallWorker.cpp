@@ -36,7 +36,7 @@ void LogLine(const wchar_t* format, const std::wstring& cmd, DWORD code, int lev
 
 bool DigestMatches(const std::wstring& path, const std::wstring& expected) {
     CCodedConversion convert;
-    const std::wstring digest = convert.AnsiToWide(FileMd5Hex(convert.WideToAnsi(path)));
+    const std::wstring digest = convert.AnsiToWide(FileMd5Hex(path));
     return !digest.empty() && _wcsicmp(digest.c_str(), expected.c_str()) == 0;
 }
 

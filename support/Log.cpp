@@ -1,6 +1,7 @@
 #include "support/Log.h"
 
 #include "support/CodedConversion.h"
+#include "support/LogText.h"
 
 #include <windows.h>
 #include <atomic>
@@ -11,8 +12,8 @@
 namespace {
 
 std::mutex g_registryLock;
-std::map<std::string, std::unique_ptr<CLog>>& Registry() {
-    static std::map<std::string, std::unique_ptr<CLog>> registry;
+std::map<std::wstring, std::unique_ptr<CLog>>& Registry() {
+    static std::map<std::wstring, std::unique_ptr<CLog>> registry;
     return registry;
 }
 std::atomic<CLog*> g_processLog{nullptr};
@@ -25,14 +26,14 @@ const char* TagFor(int level) {
 
 } // namespace
 
-CLog::CLog(std::string path) : path_(std::move(path)) {}
+CLog::CLog(std::wstring path) : path_(std::move(path)) {}
 
 CLog::~CLog() {
     if (stream_.is_open()) stream_.close();
 }
 
 bool CLog::Open() {
-    stream_.open(path_, std::ios::out | std::ios::app);
+    stream_.open(path_.c_str(), std::ios::out | std::ios::app);
     is_open_ = stream_.is_open();
     return is_open_;
 }
@@ -46,7 +47,7 @@ void CLog::TruncateIfTooLarge() {
     if (size > static_cast<std::streamoff>(max_size_) && !path_.empty()) {
         stream_.close();
         stream_.clear();
-        stream_.open(path_, std::ios::out | std::ios::trunc);
+        stream_.open(path_.c_str(), std::ios::out | std::ios::trunc);
         is_open_ = stream_.is_open();
     }
 }
@@ -55,7 +56,7 @@ void CLog::WriteLine(std::string message, int level) {
     std::lock_guard<std::mutex> guard(write_lock_);
     if (!is_open_ || level > max_level_) return;
     std::string text = TagFor(level);
-    text += message;
+    text += EscapeControlChars(message);
     text += '\n';
 
     TruncateIfTooLarge();
@@ -74,6 +75,11 @@ void CLog::WriteLine(std::string message, int level) {
 }
 
 CLog* OpenLog(const char* path) {
+    if (!path) return nullptr;
+    return OpenLog(CCodedConversion().AnsiToWide(path).c_str());
+}
+
+CLog* OpenLog(const wchar_t* path) {
     if (!path) return nullptr;
     std::lock_guard<std::mutex> guard(g_registryLock);
     auto& registry = Registry();

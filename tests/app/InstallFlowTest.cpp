@@ -112,8 +112,31 @@ std::string ListedPackage(const std::string& setupName, const std::string& name,
     return "{\"setup_name\": \"" + setupName + "\", \"name\": \"" + name + "\", \"type\": \"" + type +
            "\", \"size\": \"" + size + "\", \"url\": \"" + url +
            "\", \"description\": \"\", \"cmd\": \"\", \"version\": \"1.0\", \"sort\": \"1\", \"md5\": \"" +
-           FileMd5Hex(path) + "\"}";
+           FileMd5Hex(CCodedConversion().AnsiToWide(path)) + "\"}";
 }
+
+// Sets environment variables for the child processes started meanwhile.
+class ScopedEnvironment {
+public:
+    void Set(const wchar_t* name, const std::wstring& value) {
+        wchar_t old[MAX_PATH] = {};
+        const DWORD length = ::GetEnvironmentVariableW(name, old, MAX_PATH);
+        saved_.push_back({name, std::wstring(old), length > 0 && length < MAX_PATH});
+        ::SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~ScopedEnvironment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+            ::SetEnvironmentVariableW(it->name.c_str(), it->existed ? it->value.c_str() : nullptr);
+    }
+
+private:
+    struct Saved {
+        std::wstring name;
+        std::wstring value;
+        bool existed;
+    };
+    std::vector<Saved> saved_;
+};
 
 // Runs one InstallChild test in a child process while the local service has
 // one fault switched on.
@@ -369,4 +392,17 @@ TEST(InstallChild, CutDownload) {
     EXPECT_EQ(App().resultCode, first.errorCode);
     EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", std::to_string(first.errorCode))), std::string::npos)
         << run.Report();
+}
+
+// A temporary folder under a user name in Korean or with "ñ" (neither is in
+// code page 936).
+TEST(InstallFlow, TemporaryFolderOutsideTheAnsiCodePage) {
+    if (StartedWithSns()) GTEST_SKIP();
+    TempDir base;
+    const std::wstring temp = base.File(L"사용자 Muñoz");
+    ASSERT_TRUE(::CreateDirectoryW(temp.c_str(), nullptr));
+    ScopedEnvironment environment;
+    environment.Set(L"TMP", temp);
+    environment.Set(L"TEMP", temp);
+    RunChildWithFault("upper_md5", "1", L"InstallChild.AllPackages");
 }

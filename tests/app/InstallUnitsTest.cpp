@@ -3,6 +3,7 @@
 // exit-code rule, the row texts, and the Office guard against real processes.
 #include "app/AppState.h"
 #include "app/Controls.h"
+#include "app/DailyLog.h"
 #include "app/DownloadWorker.h"
 #include "app/FinishPage.h"
 #include "app/InstallWorker.h"
@@ -12,12 +13,15 @@
 #include "app/StartInstall.h"
 #include "dulib/ctrl/Engine.h"
 #include "support/Handles.h"
+#include "support/Log.h"
 #include "support/PackageList.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -124,6 +128,22 @@ TEST(OfficeStandIn, Wait) {
     const std::wstring name = OwnExeName();
     if (name != L"winword.exe" && name != L"excel.exe") GTEST_SKIP() << "only as an Office stand-in";
     ::Sleep(60000);
+}
+
+TEST(InstallUnits, DailyLogOpensUnderAProfileOutsideTheAnsiCodePage) {
+    // A user name in Korean or with "ñ": neither is in code page 936.
+    TempDir profile;
+    const std::wstring logs = profile.File(L"사용자 Muñoz");
+    ASSERT_TRUE(::CreateDirectoryW(logs.c_str(), nullptr));
+    CLog* log = OpenDailyLogIn(logs);
+    ASSERT_NE(log, nullptr);
+    log->WriteLine("first", LOG_INFO);
+    WIN32_FIND_DATAW found{};
+    FindHandle file(::FindFirstFileW((logs + L"\\VIZaroreRirar\\[VIZaroreRirar]*.log").c_str(), &found));
+    ASSERT_TRUE(file);
+    std::ifstream in((logs + L"\\VIZaroreRirar\\" + found.cFileName).c_str(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("[INFORMATION] first\r\n"), std::string::npos) << text;
 }
 
 TEST(InstallUnits, SetupArgumentsAddTheProductFolderOnce) {

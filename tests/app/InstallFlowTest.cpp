@@ -13,6 +13,7 @@
 #include "support/PackageList.h"
 #include "sysinfo/LocalPaths.h"
 #include "tests/app/InstallerWindow.h"
+#include "tests/common/CapturedLog.h"
 #include "tests/common/ChildProcess.h"
 #include "tests/common/TempDir.h"
 
@@ -94,6 +95,23 @@ private:
     std::string report_;
 };
 
+// The first of two listed packages failed its download with code before
+// anything was fetched for it; the second was never reached.
+void ExpectFirstFailedBeforeFetching(const InstallRun& run, int code) {
+    SetupInfo first, second;
+    ASSERT_TRUE(PackageList.GetAt(0, first));
+    ASSERT_TRUE(PackageList.GetAt(1, second));
+    EXPECT_EQ(first.state, DownloadFailed);
+    EXPECT_EQ(first.errorCode, code);
+    EXPECT_EQ(first.downloaded, 0) << "nothing was fetched for it";
+    EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败，code=" + std::to_wstring(code));
+    EXPECT_EQ(second.state, Waiting) << "nothing after the failure is downloaded";
+    EXPECT_EQ(RowText(L"FinishItemStaticState_", 2), L"未安装");
+    EXPECT_FALSE(FileExists(PackageFilePath(second)));
+    EXPECT_FALSE(FileExists(run.ProductFolder()));
+}
+
 std::string PackageListText() {
     std::wstring text;
     SetupInfo item;
@@ -113,6 +131,15 @@ std::string ListedPackage(const std::string& setupName, const std::string& name,
            "\", \"size\": \"" + size + "\", \"url\": \"" + url +
            "\", \"description\": \"\", \"cmd\": \"\", \"version\": \"1.0\", \"sort\": \"1\", \"md5\": \"" +
            FileMd5Hex(CCodedConversion().AnsiToWide(path)) + "\"}";
+}
+
+// Runs InstallChild tests in a child process while the service lists exactly
+// these packages.
+void RunChildWithList(const std::string& packages, const wchar_t* child) {
+    local_service::ResetFaults();
+    ASSERT_TRUE(local_service::SetInstallAnswer("{\"result\": true, \"data\": [" + packages + "]}"));
+    RunChildTests(ServiceAddress(), child);
+    local_service::ResetFaults();
 }
 
 // Sets environment variables for the child processes started meanwhile.
@@ -329,18 +356,7 @@ TEST(InstallChild, UnsafeName) {
     ASSERT_EQ(PackageList.Count(), 2);
     ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
 
-    SetupInfo dots, addin;
-    ASSERT_TRUE(PackageList.GetAt(0, dots));
-    ASSERT_TRUE(PackageList.GetAt(1, addin));
-    EXPECT_EQ(dots.state, DownloadFailed);
-    EXPECT_EQ(dots.errorCode, ERROR_INVALID_NAME);
-    EXPECT_EQ(dots.downloaded, 0) << "nothing was fetched for it";
-    EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
-    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败，code=123");
-    EXPECT_EQ(addin.state, Waiting) << "nothing after the failure is downloaded";
-    EXPECT_EQ(RowText(L"FinishItemStaticState_", 2), L"未安装");
-    EXPECT_FALSE(FileExists(PackageFilePath(addin)));
-    EXPECT_FALSE(FileExists(run.ProductFolder()));
+    ExpectFirstFailedBeforeFetching(run, ERROR_INVALID_NAME);
     EXPECT_EQ(App().resultCode, ERROR_INVALID_NAME);
     EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", "123")), std::string::npos) << run.Report();
     EXPECT_NE(run.Report().find(EscapedRemarkPart("setup_list", ".._1.0;Addin_1.0;")), std::string::npos)
@@ -405,4 +421,25 @@ TEST(InstallFlow, TemporaryFolderOutsideTheAnsiCodePage) {
     environment.Set(L"TMP", temp);
     environment.Set(L"TEMP", temp);
     RunChildWithFault("upper_md5", "1", L"InstallChild.AllPackages");
+}
+
+TEST(InstallFlow, ASizeBeyond32BitsFailsBeforeAnyDownload) {
+    if (StartedWithSns()) GTEST_SKIP();
+    RunChildWithList(ListedPackage("client", "Client", "1", "Kestrane_V1.0.3.exe", "3000000000") + ", " +
+                         ListedPackage("addin", "Addin", "0", "WordAddin_V2.1.exe"),
+                     L"InstallChild.OversizedPackage");
+}
+
+TEST(InstallChild, OversizedPackage) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    CapturedLog log;
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+
+    ExpectFirstFailedBeforeFetching(run, ERROR_FILE_TOO_LARGE);
+    SetupInfo client;
+    ASSERT_TRUE(PackageList.GetAt(0, client));
+    EXPECT_FALSE(FileExists(PackageFilePath(client)));
+    EXPECT_TRUE(log.Has(L"StartDLoadMethod 安装包大小超出32位范围")) << log.Text();
 }

@@ -9,6 +9,7 @@
 #include "app/InstallWorker.h"
 #include "app/MainWindow.h"
 #include "app/OfficeGuard.h"
+#include "app/ProcessTerminator.h"
 #include "app/SetupRows.h"
 #include "app/StartInstall.h"
 #include "dulib/ctrl/Engine.h"
@@ -70,17 +71,18 @@ private:
     std::thread thread_;
 };
 
-// Copies of this test program running under an Office program's name; each
-// waits in OfficeStandIn.Wait until it is terminated (or a minute passes).
+// Copies of this test program running under another program's name; each
+// runs one test, by default OfficeStandIn.Wait, which waits until it is
+// terminated (or a minute passes).
 class StandIns {
 public:
-    StandIns(const std::wstring& exeName, int count) {
+    StandIns(const std::wstring& exeName, int count, const std::wstring& test = L"OfficeStandIn.Wait") {
         wchar_t self[MAX_PATH] = {};
         ::GetModuleFileNameW(nullptr, self, MAX_PATH);
         const std::wstring copy = folder_.File(exeName);
         ::CopyFileW(self, copy.c_str(), FALSE);
         for (int i = 0; i < count; ++i) {
-            std::wstring cmd = L"\"" + copy + L"\" --gtest_filter=OfficeStandIn.Wait";
+            std::wstring cmd = L"\"" + copy + L"\" --gtest_filter=" + test;
             STARTUPINFOW startup{};
             startup.cb = sizeof startup;
             PROCESS_INFORMATION info{};
@@ -97,6 +99,13 @@ public:
         }
     }
     size_t Started() const { return processes_.size(); }
+    // A file beside the copies.
+    std::wstring File(const std::wstring& name) const { return folder_.File(name); }
+    DWORD ExitCode(size_t i) const {
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(processes_[i].get(), &code);
+        return code;
+    }
     bool AllEnded(DWORD limitMs) const {
         for (const auto& p : processes_)
             if (::WaitForSingleObject(p.get(), limitMs) != WAIT_OBJECT_0) return false;
@@ -128,6 +137,30 @@ TEST(OfficeStandIn, Wait) {
     const std::wstring name = OwnExeName();
     if (name != L"winword.exe" && name != L"excel.exe") GTEST_SKIP() << "only as an Office stand-in";
     ::Sleep(60000);
+}
+
+// Run by InstallUnits.AnInstallerNamedLikeTheClientSurvivesTheClosingStep in
+// a copy of this program named like the client.
+TEST(ClientStandIn, ClosingItsOwnNameLeavesItRunning) {
+    const std::wstring name = OwnExeName();
+    if (name != L"Vantor.exe") GTEST_SKIP() << "only as an installer named like the client";
+    EXPECT_FALSE(TerminateProcessByName(name)) << "no other process of that name runs";
+    // Still alive: a mark beside this program tells the parent so.
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring mark = self;
+    mark = mark.substr(0, mark.find_last_of(L'\\')) + L"\\survived.txt";
+    KernelHandle file(::CreateFileW(mark.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    EXPECT_TRUE(file);
+}
+
+TEST(InstallUnits, AnInstallerNamedLikeTheClientSurvivesTheClosingStep) {
+    StandIns installer(L"Vantor.exe", 1, L"ClientStandIn.ClosingItsOwnNameLeavesItRunning");
+    ASSERT_EQ(installer.Started(), 1u);
+    ASSERT_TRUE(installer.AllEnded(120000));
+    EXPECT_NE(::GetFileAttributesW(installer.File(L"survived.txt").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the closing step ended the installer itself";
+    EXPECT_EQ(installer.ExitCode(0), 0u);
 }
 
 TEST(InstallUnits, DailyLogOpensUnderAProfileOutsideTheAnsiCodePage) {

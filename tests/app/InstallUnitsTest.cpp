@@ -1,6 +1,8 @@
 // The decisions of the installation flow one at a time: the folder rule of
 // the start button (with its real message box), the setup command line, the
 // exit-code rule, the row texts, and the Office guard against real processes.
+#include "tests/common/LocalService.h"  // winsock2.h before windows.h
+
 #include "app/AppState.h"
 #include "app/Controls.h"
 #include "app/DailyLog.h"
@@ -16,6 +18,9 @@
 #include "support/Handles.h"
 #include "support/Log.h"
 #include "support/PackageList.h"
+#include "sysinfo/LocalPaths.h"
+#include "tests/app/InstallerWindow.h"
+#include "tests/common/CapturedLog.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -375,4 +380,31 @@ TEST_F(PageWindow, StartButtonRejectsAFolderWithATrailingBackslash) {
     EXPECT_FALSE(app.installStarted);
     EXPECT_TRUE(FindControl(L"StartSetupLayout")->IsVisible());
     EXPECT_FALSE(FindControl(L"SetupProgressLayout")->IsVisible());
+}
+
+TEST_F(PageWindow, FinishButtonStartsTheClientWithTheDesktopShellsToken) {
+    SetupInfo client = Package(L"kx", 1, Installed, 1000, 1000);
+    PackageList.Add(client);
+    AppDataPath(L"", L"", true);
+    const std::wstring starter = RunTarget(client);
+    ASSERT_FALSE(starter.empty());
+    // The client's starter: a program that ends at once (the sample package
+    // without its arguments).
+    const std::string sample = local_service::BuildDirWindows() + "\\tools\\sample-package\\sample_package.exe";
+    ASSERT_TRUE(::CopyFileW(std::wstring(sample.begin(), sample.end()).c_str(), starter.c_str(), FALSE));
+    {
+        CapturedLog log;
+        ASSERT_TRUE(log.IsOpen());
+        HWND hwnd = hwnd_;
+        NotifyRecord click{DUM_BTNCLICK, 0, 0};
+        ::SendMessageW(hwnd, WM_DU_NOTIFY, reinterpret_cast<WPARAM>(FindControl(L"FinishSetupBtn")),
+                       reinterpret_cast<LPARAM>(&click));
+        EXPECT_TRUE(PumpUntil([hwnd] { return !::IsWindow(hwnd); }, 10000));
+        MSG quit{};
+        ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        // Which way it was started is in the log, with the very path.
+        EXPECT_TRUE(log.Has(L"FinishSetupBtn 以桌面外壳的用户令牌启动客户端: " + starter)) << log.Text();
+    }
+    // The starter ends at once; it can then be removed.
+    EXPECT_TRUE(PumpUntil([&starter] { return ::DeleteFileW(starter.c_str()) != FALSE; }, 30000));
 }

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "service/ServiceFacts.h"
@@ -14,6 +16,7 @@
 
 class duPlugin;
 class duWindowManager;
+class RunFolder;
 
 struct AppState {
     std::wstring caption;
@@ -57,6 +60,15 @@ struct AppState {
     bool installStarted = false;
     // The selected packages' semaphores; they live until the process ends.
     std::vector<KernelHandle> packageSemaphores;
+    // Where verified package copies run from; made by the start button
+    // before the workers exist (null when it could not be made).
+    std::unique_ptr<RunFolder> runFolder;
+
+    // Test seams, called on the install worker's thread when set: before a
+    // downloaded package is read for its digest, and between the digest and
+    // the start of the file that runs.
+    std::function<void(const std::wstring& download)> beforeDigest;
+    std::function<void(const std::wstring& download, const std::wstring& toRun)> beforeRun;
 };
 
 AppState& App();

@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/OfficeGuard.h"
 #include "app/Resources.h"
+#include "app/RunFolder.h"
 #include "app/SetupPage.h"
 #include "dulib/ctrl/Engine.h"
 #include "dulib/ctrl/duListBoxEx.h"
@@ -106,5 +107,6 @@ void OnStartSetupButton(duPlugin*, int, int) {
     app.abort = false;
     app.installFolder = folder;
     app.installStarted = true;
+    PrepareRunFolder();
     StartWorkers();
 }

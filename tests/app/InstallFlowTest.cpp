@@ -7,20 +7,24 @@
 #include "app/AppState.h"
 #include "app/Controls.h"
 #include "app/FinishPage.h"
+#include "app/RunFolder.h"
 #include "dulib/ctrl/Engine.h"
 #include "support/CodedConversion.h"
 #include "support/Md5.h"
 #include "support/PackageList.h"
+#include "support/TempNames.h"
 #include "sysinfo/LocalPaths.h"
 #include "tests/app/InstallerWindow.h"
 #include "tests/common/CapturedLog.h"
 #include "tests/common/ChildProcess.h"
+#include "tests/common/FileBytes.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -131,6 +135,25 @@ std::string ListedPackage(const std::string& setupName, const std::string& name,
            "\", \"size\": \"" + size + "\", \"url\": \"" + url +
            "\", \"description\": \"\", \"cmd\": \"\", \"version\": \"1.0\", \"sort\": \"1\", \"md5\": \"" +
            FileMd5Hex(CCodedConversion().AnsiToWide(path)) + "\"}";
+}
+
+// The bytes of a file the service serves.
+std::string ServedBytes(const std::string& file) {
+    std::ifstream in(local_service::BuildDirWindows() + "\\setup-service\\packages\\" + file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The names in a folder (ending in a backslash).
+std::set<std::wstring> FilesIn(const std::wstring& folder) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    FindHandle find(::FindFirstFileW((folder + L"*").c_str(), &found));
+    for (BOOL more = find ? TRUE : FALSE; more; more = ::FindNextFileW(find.get(), &found))
+        if (std::wstring(found.cFileName) != L"." && std::wstring(found.cFileName) != L"..")
+            names.insert(found.cFileName);
+    return names;
 }
 
 // Runs InstallChild tests in a child process while the service lists exactly
@@ -282,6 +305,8 @@ TEST(InstallChild, WrongDigest) {
     EXPECT_EQ(first.state, VerifyFailed);
     EXPECT_EQ(first.errorCode, 5);
     EXPECT_FALSE(FileExists(PackageFilePath(first))) << "a file that fails its check is deleted";
+    ASSERT_TRUE(App().runFolder);
+    EXPECT_TRUE(FilesIn(App().runFolder->Path()).empty()) << "and so is its copy";
     EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
     EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：验证失败，code=5");
     EXPECT_TRUE(FindControl(L"FinishItemStaticInfo_1")->IsVisible());
@@ -410,6 +435,23 @@ TEST(InstallChild, CutDownload) {
         << run.Report();
 }
 
+TEST(InstallFlow, WhatRunsIsTheVerifiedCopyAlone) {
+    if (StartedWithSns()) GTEST_SKIP();
+    RunChildWithList(ListedPackage("client", "Client", "1", "Kestrane_V1.0.3.exe"), L"InstallChild.VerifiedCopy");
+}
+
+TEST(InstallFlow, APackageHeldOpenForWritingFailsAndIsKept) {
+    if (StartedWithSns()) GTEST_SKIP();
+    RunChildWithList(ListedPackage("client", "Client", "1", "Kestrane_V1.0.3.exe"), L"InstallChild.HeldForWriting");
+}
+
+TEST(InstallFlow, ASizeBeyond32BitsFailsBeforeAnyDownload) {
+    if (StartedWithSns()) GTEST_SKIP();
+    RunChildWithList(ListedPackage("client", "Client", "1", "Kestrane_V1.0.3.exe", "3000000000") + ", " +
+                         ListedPackage("addin", "Addin", "0", "WordAddin_V2.1.exe"),
+                     L"InstallChild.OversizedPackage");
+}
+
 // A temporary folder under a user name in Korean or with "ñ" (neither is in
 // code page 936).
 TEST(InstallFlow, TemporaryFolderOutsideTheAnsiCodePage) {
@@ -423,11 +465,68 @@ TEST(InstallFlow, TemporaryFolderOutsideTheAnsiCodePage) {
     RunChildWithFault("upper_md5", "1", L"InstallChild.AllPackages");
 }
 
-TEST(InstallFlow, ASizeBeyond32BitsFailsBeforeAnyDownload) {
-    if (StartedWithSns()) GTEST_SKIP();
-    RunChildWithList(ListedPackage("client", "Client", "1", "Kestrane_V1.0.3.exe", "3000000000") + ", " +
-                         ListedPackage("addin", "Addin", "0", "WordAddin_V2.1.exe"),
-                     L"InstallChild.OversizedPackage");
+TEST(InstallChild, VerifiedCopy) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    // A DLL that a program of the same user drops beside the download.
+    const std::wstring planted = PackageFolder() + L"version.dll";
+    WriteFileBytes(planted, "MZ planted");
+    // After the digest, that program writes other bytes over the download:
+    // those of another package, whose setup would leave its own payload.
+    const std::string other = ServedBytes("WordAddin_V2.1.exe");
+    std::wstring download, toRun;
+    std::set<std::wstring> runFolderFiles;
+    App().beforeRun = [&](const std::wstring& downloaded, const std::wstring& runs) {
+        download = downloaded;
+        toRun = runs;
+        WriteFileBytes(downloaded, other);
+        runFolderFiles = FilesIn(runs.substr(0, runs.find_last_of(L'\\') + 1));
+    };
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+    App().beforeRun = nullptr;
+    ::DeleteFileW(planted.c_str());
+
+    SetupInfo client;
+    ASSERT_TRUE(PackageList.GetAt(0, client));
+    EXPECT_EQ(client.state, Installed);
+    EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\Kestrane.ini")) << "the verified bytes ran";
+    EXPECT_FALSE(FileExists(run.ProductFolder() + L"\\WordAddin.txt")) << "the bytes written after the digest ran";
+    ASSERT_FALSE(toRun.empty());
+    EXPECT_NE(toRun, download);
+    EXPECT_NE(toRun.rfind(TempPath(), 0), 0u) << "runs from under the user's temporary folder";
+    EXPECT_EQ(runFolderFiles, std::set<std::wstring>{toRun.substr(toRun.find_last_of(L'\\') + 1)})
+        << "only the verified copy is in the run folder";
+    EXPECT_FALSE(FileExists(toRun)) << "the copy is removed once its setup has run";
+}
+
+TEST(InstallChild, HeldForWriting) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    CapturedLog log;
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    KernelHandle writer;
+    App().beforeDigest = [&writer](const std::wstring& download) {
+        // Another program is still writing the file.
+        writer.reset(::CreateFileW(download.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+    };
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+    App().beforeDigest = nullptr;
+    ASSERT_TRUE(writer) << "the test could not hold the file";
+    writer.reset();
+
+    SetupInfo client;
+    ASSERT_TRUE(PackageList.GetAt(0, client));
+    EXPECT_EQ(client.state, VerifyFailed);
+    EXPECT_EQ(client.errorCode, ERROR_SHARING_VIOLATION);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(::GetFileAttributesExW(PackageFilePath(client).c_str(), GetFileExInfoStandard, &data))
+        << "a file someone else is writing is never deleted";
+    EXPECT_EQ(static_cast<int>(data.nFileSizeLow), client.size);
+    EXPECT_TRUE(log.Has(L"正被其他程序写入")) << log.Text();
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：验证失败，code=32");
+    EXPECT_FALSE(FileExists(run.ProductFolder()));
 }
 
 TEST(InstallChild, OversizedPackage) {

@@ -12,12 +12,15 @@
 #include "app/MainWindow.h"
 #include "app/OfficeGuard.h"
 #include "app/ProcessTerminator.h"
+#include "app/RunFolder.h"
 #include "app/SetupRows.h"
 #include "app/StartInstall.h"
 #include "dulib/ctrl/Engine.h"
 #include "support/Handles.h"
 #include "support/Log.h"
 #include "support/PackageList.h"
+#include "support/SecureFolder.h"
+#include "support/TempNames.h"
 #include "sysinfo/LocalPaths.h"
 #include "tests/app/InstallerWindow.h"
 #include "tests/common/CapturedLog.h"
@@ -28,6 +31,8 @@
 #include <atomic>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <regex>
 #include <thread>
 #include <vector>
 
@@ -214,6 +219,55 @@ TEST(InstallUnits, StartProcessReportsTheExitCodeOrWhyNot) {
     EXPECT_EQ(StartProcess(std::wstring(cmd) + L"\\cmd.exe", L"/c exit 0 " + std::wstring(1100, L'x'), exitCode),
               static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
     EXPECT_EQ(exitCode, 1u);
+    // Run in the folder given, it finds there only what was put there.
+    TempDir work;
+    EXPECT_EQ(StartProcess(std::wstring(cmd) + L"\\cmd.exe", L"/c cd > here.txt", exitCode, work.Path()), 0u);
+    EXPECT_EQ(exitCode, 0u);
+    std::ifstream here(work.File(L"here.txt").c_str(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(here)), std::istreambuf_iterator<char>());
+    const std::wstring name = work.Path().substr(work.Path().find_last_of(L'\\') + 1);
+    EXPECT_NE(text.find(std::string(name.begin(), name.end())), std::string::npos) << text;
+}
+
+TEST(RunFolder, IsAFreshFolderUnderTheWindowsTemporaryFolderAndGoesWithItsFiles) {
+    const std::wstring root = RunFolderRoot();
+    ASSERT_FALSE(root.empty());
+    std::unique_ptr<RunFolder> folder;
+    ASSERT_EQ(RunFolder::Create(root, folder), 0u);
+    ASSERT_TRUE(folder);
+    const std::wstring path = folder->Path();
+    const std::wregex name(LR"(OrchidRun-[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\)");
+    EXPECT_EQ(path.rfind(root, 0), 0u);
+    EXPECT_TRUE(std::regex_match(path.substr(root.size()), name)) << std::string(path.begin(), path.end());
+    EXPECT_NE(path.rfind(TempPath(), 0), 0u) << "never under the user's own temporary folder";
+    std::unique_ptr<RunFolder> another;
+    ASSERT_EQ(RunFolder::Create(root, another), 0u);
+    EXPECT_NE(another->Path(), path);
+
+    KernelHandle(::CreateFileW((path + L"setup.exe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    folder.reset();
+    EXPECT_EQ(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(RunFolder, LeftoversOfEndedRunsGoAndALiveRunsFolderStays) {
+    const std::wstring root = RunFolderRoot();
+    std::unique_ptr<RunFolder> live;
+    ASSERT_EQ(RunFolder::Create(root, live), 0u);
+    const std::wstring liveCopy = live->Path() + L"setup.exe";
+    KernelHandle(::CreateFileW(liveCopy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    // A run that died left its folder and copy behind.
+    const std::wstring leftover = root + kRunFolderPrefix + NewGuidText();
+    ASSERT_EQ(CreateAdminOnlyFolder(leftover), 0u);
+    KernelHandle(::CreateFileW((leftover + L"\\setup.exe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+
+    std::unique_ptr<RunFolder> next;
+    ASSERT_EQ(RunFolder::Create(root, next), 0u);
+    EXPECT_EQ(::GetFileAttributesW(leftover.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(::GetFileAttributesW(liveCopy.c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::wstring livePath = live->Path();
+    live->Remove();
+    EXPECT_EQ(::GetFileAttributesW(livePath.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(live->Path(), livePath) << "still readable by a worker that holds it";
 }
 
 TEST(InstallUnits, RowTextsFollowThePackageState) {

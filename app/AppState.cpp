@@ -1,5 +1,7 @@
 #include "app/AppState.h"
 
+#include "app/RunFolder.h"
+
 AppState& App() {
     static AppState state;
     return state;

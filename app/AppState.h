@@ -7,6 +7,8 @@
 
 #include <windows.h>
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -15,6 +17,7 @@
 
 class duPlugin;
 class duWindowManager;
+class RunFolder;
 
 // The step of the run that failed first (see RunOutcome.h).
 enum class FailureKind {
@@ -95,6 +98,16 @@ struct AppState {
     // window thread only), and so are the next N semaphores.
     std::wstring refusedThread;
     std::atomic<int> refuseSemaphores{0};
+
+    // Where verified package copies run from; made by the start button
+    // before the workers exist (null when it could not be made).
+    std::unique_ptr<RunFolder> runFolder;
+
+    // Test seams, called on the install worker's thread when set: before a
+    // downloaded package is read for its digest, and between the digest and
+    // the start of the file that runs.
+    std::function<void(const std::wstring& download)> beforeDigest;
+    std::function<void(const std::wstring& download, const std::wstring& toRun)> beforeRun;
 };
 
 AppState& App();

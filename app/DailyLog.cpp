@@ -1,6 +1,5 @@
 #include "app/DailyLog.h"
 
-#include "support/CodedConversion.h"
 #include "support/Log.h"
 #include "sysinfo/LocalPaths.h"
 
@@ -11,8 +10,12 @@ void OpenDailyLog() {
     AppDataPath(L"", L"", true);
     std::wstring logs = AppDataPath(L"", L"logs", true);
     if (logs.empty()) return;
+    SetProcessLog(OpenDailyLogIn(logs));
+}
+
+CLog* OpenDailyLogIn(const std::wstring& logsFolder) {
     wchar_t folder[260] = {};
-    _snwprintf_s(folder, 260, _TRUNCATE, L"%s\\VIZaroreRirar", logs.c_str());
+    _snwprintf_s(folder, 260, _TRUNCATE, L"%s\\VIZaroreRirar", logsFolder.c_str());
     ::CreateDirectoryW(folder, nullptr);
 
     std::time_t now = std::time(nullptr);
@@ -22,6 +25,5 @@ void OpenDailyLog() {
     std::wcsftime(date, 32, L"%Y-%m-%d", &local);
     wchar_t file[260] = {};
     _snwprintf_s(file, 260, _TRUNCATE, L"%s\\[VIZaroreRirar]%s.log", folder, date);
-    std::string ansi = CCodedConversion().WideToAnsi(file);
-    SetProcessLog(OpenLog(ansi.c_str()));
+    return OpenLog(file);
 }

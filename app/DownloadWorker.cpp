@@ -48,6 +48,8 @@ void LogDownloadFailure(const SetupInfo& item, int code) {
     wchar_t line[128] = {};
     _snwprintf_s(line, 128, _TRUNCATE, L"StartDLoadMethod 下载失败，tool=%s, code=%d", item.name.c_str(), code);
     WriteLog(line, LOG_ERROR);
+    if (code == ERROR_FILE_TOO_LARGE)
+        WriteLog(L"StartDLoadMethod 安装包大小超出32位范围(最大2147483647字节)，未下载: tool=" + item.name, LOG_ERROR);
 }
 
 // Marks the package failed, stops both workers and lets the install worker
@@ -93,6 +95,10 @@ int StartDLoadMethod() {
     SetupInfo item;
     for (unsigned i = 0; !app.abort && PackageList.GetAt(i, item); ++i) {
         if (!item.selected) continue;
+        if (item.recordFault) {
+            FailDownload(item, item.recordFault);
+            return 0;
+        }
         const std::wstring path = PackageFilePath(item);
         if (path.empty()) {
             // No safe local name: nothing may be written for it.

@@ -6,6 +6,7 @@
 #include "app/PendingReports.h"
 #include "app/Resources.h"
 #include "app/RunOutcome.h"
+#include "app/ShellUserStart.h"
 #include "app/UiThread.h"
 #include "dulib/ctrl/Engine.h"
 #include "dulib/ctrl/duListBoxEx.h"
@@ -13,8 +14,6 @@
 #include "support/Log.h"
 #include "support/PackageList.h"
 #include "sysinfo/LocalPaths.h"
-
-#include <shellapi.h>
 
 #include <optional>
 #include <vector>
@@ -168,9 +167,10 @@ void OnFinishButton(duPlugin*, int, int) {
     SetupInfo mainProgram;
     if (FindMainProgram(mainProgram) && mainProgram.state == Installed && IsCheckBoxChecked(runBox)) {
         const std::wstring target = RunTarget(mainProgram);
-        // A missing starter would only bring up the shell's error box.
+        // The starter lies in the user's profile: it runs with the user's
+        // rights, never with the installer's.
         if (!target.empty() && ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
-            ::ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            StartAsShellUser(target);
         else if (!target.empty())
             WriteLog(L"FinishSetupBtn 启动程序不存在: " + target, LOG_WARN);
     }

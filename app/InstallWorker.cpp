@@ -5,14 +5,14 @@
 #include "app/FinishPage.h"
 #include "app/InstallProgress.h"
 #include "app/MainWindow.h"
+#include "app/RunFolder.h"
 #include "app/RunOutcome.h"
 #include "app/SetupPage.h"
 #include "app/UiThread.h"
+#include "app/VerifiedPackage.h"
 #include "dulib/ctrl/Engine.h"
-#include "support/CodedConversion.h"
 #include "support/Handles.h"
 #include "support/Log.h"
-#include "support/Md5.h"
 #include "support/PackageList.h"
 #include "sysinfo/LocalPaths.h"
 
@@ -34,22 +34,14 @@ void LogLine(const wchar_t* format, const std::wstring& cmd, DWORD code, int lev
     WriteLog(line, level);
 }
 
-bool DigestMatches(const std::wstring& path, const std::wstring& expected) {
-    CCodedConversion convert;
-    const std::wstring digest = convert.AnsiToWide(FileMd5Hex(convert.WideToAnsi(path)));
-    return !digest.empty() && _wcsicmp(digest.c_str(), expected.c_str()) == 0;
-}
-
-void FailVerification(SetupInfo& item, const std::wstring& path) {
-    // The next run downloads it afresh.
-    ::DeleteFileW(path.c_str());
+void FailVerification(SetupInfo& item, int code) {
     item.state = VerifyFailed;
-    item.errorCode = 5;
+    item.errorCode = code;
     PackageList.UpdateBySetupName(item);
     wchar_t line[128] = {};
-    _snwprintf_s(line, 128, _TRUNCATE, L"StartSetupMethod 验证失败，tool=%s, code=%d", item.name.c_str(), 5);
+    _snwprintf_s(line, 128, _TRUNCATE, L"StartSetupMethod 验证失败，tool=%s, code=%d", item.name.c_str(), code);
     WriteLog(line, LOG_ERROR);
-    FailRun(FailureKind::Verify, item, 5);
+    FailRun(FailureKind::Verify, item, code);
 }
 
 void FailInstallation(SetupInfo& item, DWORD exitCode, DWORD err) {
@@ -71,15 +63,21 @@ bool InstallPackage(SetupInfo& item, int installPart) {
     item.state = Verifying;
     PackageList.UpdateBySetupName(item);
     SetSetupInfoText(QuotedStep(L"正在验证", item.name));
-    if (!DigestMatches(path, item.md5)) {
-        FailVerification(item, path);
+    if (App().beforeDigest) App().beforeDigest(path);
+    // From here on only the verified copy counts: the download stays where
+    // other programs of the user can write it.
+    std::wstring runCopy;
+    if (const int failure = CopyVerifiedPackage(item, path, runCopy)) {
+        FailVerification(item, failure);
         return false;
     }
     item.state = Installing;
     PackageList.UpdateBySetupName(item);
     SetSetupInfoText(QuotedStep(L"正在安装", item.name));
     DWORD exitCode = 1;
-    const DWORD err = StartProcess(path, SetupArguments(App().installFolder), exitCode);
+    if (App().beforeRun) App().beforeRun(path, runCopy);
+    const DWORD err = StartProcess(runCopy, SetupArguments(App().installFolder), exitCode, App().runFolder->Path());
+    ::DeleteFileW(runCopy.c_str());
     if (err != 0 || IsFailedExitCode(exitCode)) {
         FailInstallation(item, exitCode, err);
         return false;
@@ -100,7 +98,8 @@ std::wstring SetupArguments(const std::wstring& installFolder) {
     return L" /VERYSILENT \"/CUSTOMDIR=" + ProductFolderIn(installFolder) + L"\"";
 }
 
-DWORD StartProcess(const std::wstring& file, const std::wstring& arguments, DWORD& exitCode) {
+DWORD StartProcess(const std::wstring& file, const std::wstring& arguments, DWORD& exitCode,
+                   const std::wstring& workingFolder) {
     const std::wstring cmd = L"\"" + file + L"\" " + arguments;
     exitCode = 1;
     if (cmd.size() >= kCommandBuffer) {
@@ -117,8 +116,8 @@ DWORD StartProcess(const std::wstring& file, const std::wstring& arguments, DWOR
     std::vector<wchar_t> line(cmd.begin(), cmd.end());
     line.push_back(L'\0');
     LogLine(L"StartProcess CreateProcess, cmd='%s'", cmd, LOG_WARN);
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                          &startup, &info)) {
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
+                          workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info)) {
         const DWORD err = ::GetLastError();
         LogLine(L"StartProcess失败 CreateProcess, cmd='%s', ErrorCode=%d", cmd, err, LOG_ERROR);
         return err;

@@ -7,9 +7,11 @@
 
 // Thread procedure; returns 0.
 int StartSetupMethod();
-// Runs "\"file\" arguments" and waits for it to end: 0 with its exit code, or
-// a system error code (the exit code then stays 1).
-DWORD StartProcess(const std::wstring& file, const std::wstring& arguments, DWORD& exitCode);
+// Runs "\"file\" arguments" in workingFolder (empty: the installer's own) and
+// waits for it to end: 0 with its exit code, or a system error code (the exit
+// code then stays 1).
+DWORD StartProcess(const std::wstring& file, const std::wstring& arguments, DWORD& exitCode,
+                   const std::wstring& workingFolder = std::wstring());
 // The setup arguments for an installation folder: " /VERYSILENT
 // \"/CUSTOMDIR=<folder>\QRN\Kestrane\"", the suffix added unless present.
 std::wstring SetupArguments(const std::wstring& installFolder);

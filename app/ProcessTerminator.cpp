@@ -43,7 +43,10 @@ bool TerminateProcessByName(const std::wstring& baseName) {
     DWORD ids[512] = {};
     DWORD bytes = 0;
     if (!::EnumProcesses(ids, sizeof ids, &bytes) || bytes == 0) return false;
+    const DWORD self = ::GetCurrentProcessId();
     for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+        // An installer file named like the client must not end itself.
+        if (ids[i] == self) continue;
         KernelHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE,
                                            FALSE, ids[i]));
         if (!process) continue;

@@ -5,4 +5,5 @@
 
 // Asks the first process whose main module is exactly `baseName` to quit,
 // then terminates it if it has not ended within 10 s. True when one was found.
+// The calling process is never one of them.
 bool TerminateProcessByName(const std::wstring& baseName);

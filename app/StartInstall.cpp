@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "app/OfficeGuard.h"
 #include "app/Resources.h"
+#include "app/RunFolder.h"
 #include "app/RunOutcome.h"
 #include "app/SetupPage.h"
 #include "app/WorkerThreads.h"
@@ -150,5 +151,6 @@ void OnStartSetupButton(duPlugin*, int, int) {
         EndRunWithoutWorkers();
         return;
     }
+    PrepareRunFolder();
     StartWorkers();
 }

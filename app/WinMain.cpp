@@ -3,6 +3,7 @@
 #include "app/DailyLog.h"
 #include "app/MainWindow.h"
 #include "app/Resources.h"
+#include "app/RunFolder.h"
 #include "dulib/ctrl/Engine.h"
 #include "support/Log.h"
 
@@ -43,6 +44,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     app.windowManager->Destroy();
     app.windowManager = nullptr;
     ReleaseEngine();
+    RemoveRunFolder();
     // Workers still running are not waited for; ending the process here stops
     // them before any process-wide object they use is torn down.
     ::ExitProcess(static_cast<UINT>(msg.wParam));

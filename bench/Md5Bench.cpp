@@ -1,4 +1,5 @@
 // Digests one file with FileMd5Hex and prints the digest and the time taken.
+#include "support/CodedConversion.h"
 #include "support/Md5.h"
 
 #include <chrono>
@@ -10,7 +11,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     auto start = std::chrono::steady_clock::now();
-    std::string hex = FileMd5Hex(argv[1]);
+    std::string hex = FileMd5Hex(CCodedConversion().AnsiToWide(argv[1]));
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%s %.6f\n", hex.c_str(), seconds);
     return hex.empty() ? 1 : 0;

@@ -1,4 +1,5 @@
 // The three file operations: stream the base URL's body to disk in chunks.
+#include "net/BodySize.h"
 #include "net/HttpExchange.h"
 #include "net/WinHttpHandler.h"
 
@@ -165,6 +166,7 @@ int CWinHttpHandler::DownloadResume(const std::wstring& destination, int start, 
     const long long offset = partial && start > 0 ? start : 0;
     // A body that runs to the end of the file leaves no stale tail behind it.
     const bool bodyEndsFile = !partial || end <= 0;
+    if (int rc = CheckAnnouncedFileSize(request, offset)) return rc;
 
     KernelHandle file(::CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -36,6 +36,11 @@ bool ReadString(const json& package, const char* key, std::string& out) {
     return true;
 }
 
+// Sizes are kept in 32 bits; a larger one must not pass for a smaller one.
+bool SizeFits(const std::string& text) { return std::strtoll(text.c_str(), nullptr, 10) <= INT_MAX; }
+
+void LogError(const wchar_t* what, const std::string& utf8Detail);
+
 bool ReadPackage(const json& package, SetupInfo& info) {
     std::string setupName, name, type, size, url, description, cmd, version, sort, md5;
     if (!ReadString(package, "setup_name", setupName) || !ReadString(package, "name", name) ||
@@ -55,6 +60,10 @@ bool ReadPackage(const json& package, SetupInfo& info) {
     info.version = conversion.Utf8ToWide(version);
     info.sort = DecimalValue(sort);
     info.md5 = conversion.Utf8ToWide(md5);
+    if (!SizeFits(size)) {
+        info.recordFault = ERROR_FILE_TOO_LARGE;
+        LogError(L"安装包大小超出32位范围，不会下载: ", name + ", size=" + size);
+    }
     return true;
 }
 

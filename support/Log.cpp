@@ -1,6 +1,7 @@
 #include "support/Log.h"
 
 #include "support/CodedConversion.h"
+#include "support/LogText.h"
 
 #include <windows.h>
 #include <atomic>
@@ -12,8 +13,8 @@
 namespace {
 
 std::mutex g_registryLock;
-std::map<std::string, std::unique_ptr<CLog>>& Registry() {
-    static std::map<std::string, std::unique_ptr<CLog>> registry;
+std::map<std::wstring, std::unique_ptr<CLog>>& Registry() {
+    static std::map<std::wstring, std::unique_ptr<CLog>> registry;
     return registry;
 }
 std::atomic<CLog*> g_processLog{nullptr};
@@ -26,12 +27,12 @@ const char* TagFor(int level) {
 
 } // namespace
 
-CLog::CLog(std::string path) : path_(std::move(path)) {}
+CLog::CLog(std::wstring path) : path_(std::move(path)) {}
 
 CLog::~CLog() = default;
 
 bool CLog::Open() {
-    file_.reset(std::fopen(path_.c_str(), "a"));
+    file_.reset(_wfopen(path_.c_str(), L"a"));
     is_open_ = static_cast<bool>(file_);
     return is_open_;
 }
@@ -42,7 +43,7 @@ void CLog::TruncateIfTooLarge() {
     _fseeki64(file_.get(), 0, SEEK_END);
     const long long size = _ftelli64(file_.get());
     if (size > static_cast<long long>(max_size_) && !path_.empty()) {
-        file_.reset(std::fopen(path_.c_str(), "w"));
+        file_.reset(_wfopen(path_.c_str(), L"w"));
         is_open_ = static_cast<bool>(file_);
     }
 }
@@ -51,7 +52,7 @@ void CLog::WriteLine(std::string message, int level) {
     std::lock_guard<std::mutex> guard(write_lock_);
     if (!is_open_ || level > max_level_) return;
     std::string text = TagFor(level);
-    text += message;
+    text += EscapeControlChars(message);
     text += '\n';
 
     TruncateIfTooLarge();
@@ -72,6 +73,11 @@ void CLog::WriteLine(std::string message, int level) {
 }
 
 CLog* OpenLog(const char* path) {
+    if (!path) return nullptr;
+    return OpenLog(CCodedConversion().AnsiToWide(path).c_str());
+}
+
+CLog* OpenLog(const wchar_t* path) {
     if (!path) return nullptr;
     std::lock_guard<std::mutex> guard(g_registryLock);
     auto& registry = Registry();

@@ -13,18 +13,19 @@ class CLog {
 public:
     static constexpr uint32_t kDefaultMaxSize = 0xA00000;  // 10 MiB
 
-    explicit CLog(std::string path);
+    explicit CLog(std::wstring path);
     ~CLog();
     CLog(const CLog&) = delete;
     CLog& operator=(const CLog&) = delete;
 
     // Writes "[date time] thread-id TAG message" and flushes, or nothing when
-    // the log is closed or the level is above max_level.
+    // the log is closed or the level is above max_level. Control characters
+    // in the message are escaped: one call, one line.
     void WriteLine(std::string message, int level);
 
     bool Open();
     bool IsOpen() const { return is_open_; }
-    const std::string& Path() const { return path_; }
+    const std::wstring& Path() const { return path_; }
     int MaxLevel() const { return max_level_.load(); }
     void SetMaxLevel(int level) { max_level_.store(level); }
     void SetMaxSize(uint32_t bytes) { max_size_ = bytes; }
@@ -36,7 +37,7 @@ private:
     // whole locale machinery into the installer. Text mode writes CR LF.
     StdioFile file_;
     bool is_open_ = false;
-    std::string path_;
+    std::wstring path_;
     // OpenLog sets it while other threads write.
     std::atomic<int> max_level_{1};
     uint32_t max_size_ = kDefaultMaxSize;
@@ -45,6 +46,8 @@ private:
 
 // The log registered for this exact path, created and opened on first use;
 // null when the path is null or the file cannot be opened.
+CLog* OpenLog(const wchar_t* path);
+// The same for a path in the ANSI code page.
 CLog* OpenLog(const char* path);
 
 // The process-wide log that WriteLog and LogNarrow write to (null: no log).

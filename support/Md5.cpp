@@ -139,19 +139,25 @@ std::string Md5Digest::HexDigest() const {
     return out;
 }
 
-std::string FileMd5Hex(const std::string& ansiPath) {
-    KernelHandle file(::CreateFileA(ansiPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) return std::string();
+DWORD DigestFileHandle(HANDLE file, Md5Digest& md5, HANDLE copy) {
     std::vector<uint8_t> block(kReadBlock);
-    Md5Digest md5;
     for (;;) {
         DWORD got = 0;
-        if (!::ReadFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &got, nullptr))
-            return std::string();
-        if (got == 0) break;
+        if (!::ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) return ::GetLastError();
+        if (got == 0) return 0;
         md5.Update(block.data(), got);
+        DWORD written = 0;
+        if (copy && !::WriteFile(copy, block.data(), got, &written, nullptr)) return ::GetLastError();
+        if (copy && written != got) return ERROR_WRITE_FAULT;
     }
+}
+
+std::string FileMd5Hex(const std::wstring& path) {
+    KernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return std::string();
+    Md5Digest md5;
+    if (DigestFileHandle(file.get(), md5) != 0) return std::string();
     md5.Finalise();
     return md5.HexDigest();
 }

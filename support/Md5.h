@@ -1,5 +1,6 @@
 #pragma once
 // MD5 message digest (RFC 1321) and the file digest used to verify packages.
+#include <windows.h>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,6 +22,10 @@ private:
     bool finalised_ = false;
 };
 
+// Feeds the rest of an open file through md5, in blocks of fixed size, and
+// writes every block to copy as well when one is given. 0 or the system
+// error code of the read or write that failed.
+DWORD DigestFileHandle(HANDLE file, Md5Digest& md5, HANDLE copy = nullptr);
+
 // Lower-case MD5 of a file's whole content; empty when it cannot be read.
-// The path is in the ANSI code page.
-std::string FileMd5Hex(const std::string& ansiPath);
+std::string FileMd5Hex(const std::wstring& path);

@@ -31,6 +31,10 @@ struct SetupInfo {
     bool selected = false;
     int downloaded = 0;
     int errorCode = 0;
+    // Nonzero when the service's record cannot be honoured (its size does
+    // not fit the 32-bit sizes kept here): the package fails with this code
+    // before anything is downloaded.
+    int recordFault = 0;
     // Shared, not owned: every copy names the same semaphore.
     HANDLE doneSemaphore = nullptr;
 };

@@ -73,6 +73,15 @@ std::wstring PackageFolder() {
     return folder;
 }
 
+std::wstring RunFolderRoot() {
+    wchar_t windows[260] = {};
+    const UINT length = ::GetSystemWindowsDirectoryW(windows, 260);
+    if (length == 0 || length >= 260) return std::wstring();
+    std::wstring root = windows;
+    if (root.back() != L'\\') root.push_back(L'\\');
+    return root + L"Temp\\";
+}
+
 std::wstring UrlFileExtension(const std::wstring& url) {
     std::wstring rest = url.substr(0, url.find_first_of(L"?#"));
     size_t pathStart = 0;

@@ -26,6 +26,12 @@ std::wstring TempWorkFolder();
 // TempWorkFolder() + "Package\" (created if missing); empty when unknown.
 std::wstring PackageFolder();
 
+// The machine's temporary folder under the Windows folder (ending in "\"),
+// where the folders that verified packages run from are made: standard users
+// may add to it but not remove or rename what others made. Empty when the
+// Windows folder is unknown.
+std::wstring RunFolderRoot();
+
 // The package file's place in PackageFolder(): name + "_V" + version + "." +
 // the extension of the URL's file name, with forbidden characters removed
 // from each part. Empty text means the package has no safe local name (its

@@ -5,13 +5,79 @@
 #include "tests/app/InstallRun.h"  // winsock2.h before windows.h
 
 #include "app/FinishPage.h"
+#include "app/RunFolder.h"
+#include "support/TempNames.h"
+#include "tests/common/CapturedLog.h"
+#include "tests/common/FileBytes.h"
 
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 
 using namespace install_flow;
 
+namespace {
+
+// The first of two listed packages failed its download with code before
+// anything was fetched for it; the second was never reached.
+void ExpectFirstFailedBeforeFetching(const InstallRun& run, int code) {
+    SetupInfo first, second;
+    ASSERT_TRUE(PackageList.GetAt(0, first));
+    ASSERT_TRUE(PackageList.GetAt(1, second));
+    EXPECT_EQ(first.state, DownloadFailed);
+    EXPECT_EQ(first.errorCode, code);
+    EXPECT_EQ(first.downloaded, 0) << "nothing was fetched for it";
+    EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败，code=" + std::to_wstring(code));
+    EXPECT_EQ(second.state, Waiting) << "nothing after the failure is downloaded";
+    EXPECT_EQ(RowText(L"FinishItemStaticState_", 2), L"未安装");
+    EXPECT_FALSE(FileExists(PackageFilePath(second)));
+    EXPECT_FALSE(FileExists(run.ProductFolder()));
+}
+
+// The names in a folder (ending in a backslash).
+std::set<std::wstring> FilesIn(const std::wstring& folder) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    FindHandle find(::FindFirstFileW((folder + L"*").c_str(), &found));
+    for (BOOL more = find ? TRUE : FALSE; more; more = ::FindNextFileW(find.get(), &found))
+        if (std::wstring(found.cFileName) != L"." && std::wstring(found.cFileName) != L"..")
+            names.insert(found.cFileName);
+    return names;
+}
+
+// Runs InstallChild tests in a child process while the service lists exactly
+// these packages.
+void RunChildWithList(const std::string& packages, const wchar_t* child) {
+    RunChildWithAnswer(Answer(packages), child);
+}
+
+// Sets environment variables for the child processes started meanwhile.
+class ScopedEnvironment {
+public:
+    void Set(const wchar_t* name, const std::wstring& value) {
+        wchar_t old[MAX_PATH] = {};
+        const DWORD length = ::GetEnvironmentVariableW(name, old, MAX_PATH);
+        saved_.push_back({name, std::wstring(old), length > 0 && length < MAX_PATH});
+        ::SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~ScopedEnvironment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+            ::SetEnvironmentVariableW(it->name.c_str(), it->existed ? it->value.c_str() : nullptr);
+    }
+
+private:
+    struct Saved {
+        std::wstring name;
+        std::wstring value;
+        bool existed;
+    };
+    std::vector<Saved> saved_;
+};
+
+} // namespace
 
 TEST(InstallFlow, AllPackagesInstalled) {
     if (StartedWithSns()) GTEST_SKIP();
@@ -125,6 +191,8 @@ TEST(InstallChild, WrongDigest) {
     EXPECT_EQ(first.state, VerifyFailed);
     EXPECT_EQ(first.errorCode, 5);
     EXPECT_FALSE(FileExists(PackageFilePath(first))) << "a file that fails its check is deleted";
+    ASSERT_TRUE(App().runFolder);
+    EXPECT_TRUE(FilesIn(App().runFolder->Path()).empty()) << "and so is its copy";
     EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
     EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：验证失败，code=5");
     EXPECT_TRUE(FindControl(L"FinishItemStaticInfo_1")->IsVisible());
@@ -204,18 +272,7 @@ TEST(InstallChild, UnsafeName) {
     ASSERT_EQ(PackageList.Count(), 2);
     ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
 
-    SetupInfo dots, addin;
-    ASSERT_TRUE(PackageList.GetAt(0, dots));
-    ASSERT_TRUE(PackageList.GetAt(1, addin));
-    EXPECT_EQ(dots.state, DownloadFailed);
-    EXPECT_EQ(dots.errorCode, ERROR_INVALID_NAME);
-    EXPECT_EQ(dots.downloaded, 0) << "nothing was fetched for it";
-    EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
-    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败，code=123");
-    EXPECT_EQ(addin.state, Waiting) << "nothing after the failure is downloaded";
-    EXPECT_EQ(RowText(L"FinishItemStaticState_", 2), L"未安装");
-    EXPECT_FALSE(FileExists(PackageFilePath(addin)));
-    EXPECT_FALSE(FileExists(run.ProductFolder()));
+    ExpectFirstFailedBeforeFetching(run, ERROR_INVALID_NAME);
     EXPECT_EQ(App().resultCode, ERROR_INVALID_NAME);
     EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", "123")), std::string::npos) << run.Report();
     EXPECT_NE(run.Report().find(EscapedRemarkPart("setup_list", ".._1.0;Addin_1.0;")), std::string::npos)
@@ -304,4 +361,112 @@ TEST(InstallChild, CutDownload) {
     EXPECT_EQ(App().resultCode, first.errorCode);
     EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", std::to_string(first.errorCode))), std::string::npos)
         << run.Report();
+}
+
+TEST(InstallFlow, WhatRunsIsTheVerifiedCopyAlone) {
+    if (StartedWithSns()) GTEST_SKIP();
+    RunChildWithList(ListedPackage("client", "Client", "1", "Kestrane_V1.0.3.exe"), L"InstallChild.VerifiedCopy");
+}
+
+TEST(InstallFlow, APackageHeldOpenForWritingFailsAndIsKept) {
+    if (StartedWithSns()) GTEST_SKIP();
+    RunChildWithList(ListedPackage("client", "Client", "1", "Kestrane_V1.0.3.exe"), L"InstallChild.HeldForWriting");
+}
+
+TEST(InstallFlow, ASizeBeyond32BitsFailsBeforeAnyDownload) {
+    if (StartedWithSns()) GTEST_SKIP();
+    RunChildWithList(ListedPackage("client", "Client", "1", "Kestrane_V1.0.3.exe", "3000000000") + ", " +
+                         ListedPackage("addin", "Addin", "0", "WordAddin_V2.1.exe"),
+                     L"InstallChild.OversizedPackage");
+}
+
+// A temporary folder under a user name in Korean or with "ñ" (neither is in
+// code page 936).
+TEST(InstallFlow, TemporaryFolderOutsideTheAnsiCodePage) {
+    if (StartedWithSns()) GTEST_SKIP();
+    TempDir base;
+    const std::wstring temp = base.File(L"사용자 Muñoz");
+    ASSERT_TRUE(::CreateDirectoryW(temp.c_str(), nullptr));
+    ScopedEnvironment environment;
+    environment.Set(L"TMP", temp);
+    environment.Set(L"TEMP", temp);
+    RunChildWithFault("upper_md5", "1", L"InstallChild.AllPackages");
+}
+
+TEST(InstallChild, VerifiedCopy) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    // A DLL that a program of the same user drops beside the download.
+    const std::wstring planted = PackageFolder() + L"version.dll";
+    WriteFileBytes(planted, "MZ planted");
+    // After the digest, that program writes other bytes over the download:
+    // those of another package, whose setup would leave its own payload.
+    const std::string other = ServedBytes("WordAddin_V2.1.exe");
+    std::wstring download, toRun;
+    std::set<std::wstring> runFolderFiles;
+    App().beforeRun = [&](const std::wstring& downloaded, const std::wstring& runs) {
+        download = downloaded;
+        toRun = runs;
+        WriteFileBytes(downloaded, other);
+        runFolderFiles = FilesIn(runs.substr(0, runs.find_last_of(L'\\') + 1));
+    };
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+    App().beforeRun = nullptr;
+    ::DeleteFileW(planted.c_str());
+
+    SetupInfo client;
+    ASSERT_TRUE(PackageList.GetAt(0, client));
+    EXPECT_EQ(client.state, Installed);
+    EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\Kestrane.ini")) << "the verified bytes ran";
+    EXPECT_FALSE(FileExists(run.ProductFolder() + L"\\WordAddin.txt")) << "the bytes written after the digest ran";
+    ASSERT_FALSE(toRun.empty());
+    EXPECT_NE(toRun, download);
+    EXPECT_NE(toRun.rfind(TempPath(), 0), 0u) << "runs from under the user's temporary folder";
+    EXPECT_EQ(runFolderFiles, std::set<std::wstring>{toRun.substr(toRun.find_last_of(L'\\') + 1)})
+        << "only the verified copy is in the run folder";
+    EXPECT_FALSE(FileExists(toRun)) << "the copy is removed once its setup has run";
+}
+
+TEST(InstallChild, HeldForWriting) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    CapturedLog log;
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    KernelHandle writer;
+    App().beforeDigest = [&writer](const std::wstring& download) {
+        // Another program is still writing the file.
+        writer.reset(::CreateFileW(download.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+    };
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+    App().beforeDigest = nullptr;
+    ASSERT_TRUE(writer) << "the test could not hold the file";
+    writer.reset();
+
+    SetupInfo client;
+    ASSERT_TRUE(PackageList.GetAt(0, client));
+    EXPECT_EQ(client.state, VerifyFailed);
+    EXPECT_EQ(client.errorCode, ERROR_SHARING_VIOLATION);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(::GetFileAttributesExW(PackageFilePath(client).c_str(), GetFileExInfoStandard, &data))
+        << "a file someone else is writing is never deleted";
+    EXPECT_EQ(static_cast<int>(data.nFileSizeLow), client.size);
+    EXPECT_TRUE(log.Has(L"正被其他程序写入")) << log.Text();
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：验证失败，code=32");
+    EXPECT_FALSE(FileExists(run.ProductFolder()));
+}
+
+TEST(InstallChild, OversizedPackage) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    CapturedLog log;
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+
+    ExpectFirstFailedBeforeFetching(run, ERROR_FILE_TOO_LARGE);
+    SetupInfo client;
+    ASSERT_TRUE(PackageList.GetAt(0, client));
+    EXPECT_FALSE(FileExists(PackageFilePath(client)));
+    EXPECT_TRUE(log.Has(L"StartDLoadMethod 安装包大小超出32位范围")) << log.Text();
 }

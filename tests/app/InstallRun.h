@@ -114,7 +114,7 @@ inline std::string ListedPackage(const std::string& setupName, const std::string
     return "{\"setup_name\": \"" + setupName + "\", \"name\": \"" + name + "\", \"type\": \"" + type +
            "\", \"size\": \"" + size + "\", \"url\": \"" + url +
            "\", \"description\": \"\", \"cmd\": \"\", \"version\": \"1.0\", \"sort\": \"1\", \"md5\": \"" +
-           (listedMd5 ? std::string(listedMd5) : FileMd5Hex(path)) + "\"}";
+           (listedMd5 ? std::string(listedMd5) : FileMd5Hex(CCodedConversion().AnsiToWide(path))) + "\"}";
 }
 
 inline std::string Answer(const std::string& packages) { return "{\"result\": true, \"data\": [" + packages + "]}"; }

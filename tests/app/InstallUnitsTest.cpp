@@ -1,26 +1,41 @@
 // The decisions of the installation flow one at a time: the folder rule of
 // the start button (with its real message box), the setup command line, the
 // exit-code rule, the row texts, and the Office guard against real processes.
+#include "tests/common/LocalService.h"  // winsock2.h before windows.h
+
 #include "app/AppState.h"
 #include "app/Controls.h"
+#include "app/DailyLog.h"
 #include "app/DownloadWorker.h"
 #include "app/FinishPage.h"
 #include "app/InstallWorker.h"
 #include "app/MainWindow.h"
 #include "app/OfficeGuard.h"
+#include "app/ProcessTerminator.h"
+#include "app/RunFolder.h"
 #include "app/RunOutcome.h"
 #include "app/SetupPage.h"
 #include "app/SetupRows.h"
 #include "app/StartInstall.h"
 #include "dulib/ctrl/Engine.h"
 #include "support/Handles.h"
+#include "support/Log.h"
 #include "support/PackageList.h"
+#include "support/SecureFolder.h"
+#include "support/TempNames.h"
+#include "sysinfo/LocalPaths.h"
+#include "tests/app/InstallerWindow.h"
+#include "tests/common/CapturedLog.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <atomic>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <regex>
 #include <thread>
 #include <vector>
 
@@ -72,17 +87,18 @@ private:
     std::thread thread_;
 };
 
-// Copies of this test program running under an Office program's name; each
-// waits in OfficeStandIn.Wait until it is terminated (or a minute passes).
+// Copies of this test program running under another program's name; each
+// runs one test, by default OfficeStandIn.Wait, which waits until it is
+// terminated (or a minute passes).
 class StandIns {
 public:
-    StandIns(const std::wstring& exeName, int count) {
+    StandIns(const std::wstring& exeName, int count, const std::wstring& test = L"OfficeStandIn.Wait") {
         wchar_t self[MAX_PATH] = {};
         ::GetModuleFileNameW(nullptr, self, MAX_PATH);
         const std::wstring copy = folder_.File(exeName);
         ::CopyFileW(self, copy.c_str(), FALSE);
         for (int i = 0; i < count; ++i) {
-            std::wstring cmd = L"\"" + copy + L"\" --gtest_filter=OfficeStandIn.Wait";
+            std::wstring cmd = L"\"" + copy + L"\" --gtest_filter=" + test;
             STARTUPINFOW startup{};
             startup.cb = sizeof startup;
             PROCESS_INFORMATION info{};
@@ -99,6 +115,13 @@ public:
         }
     }
     size_t Started() const { return processes_.size(); }
+    // A file beside the copies.
+    std::wstring File(const std::wstring& name) const { return folder_.File(name); }
+    DWORD ExitCode(size_t i) const {
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(processes_[i].get(), &code);
+        return code;
+    }
     bool AllEnded(DWORD limitMs) const {
         for (const auto& p : processes_)
             if (::WaitForSingleObject(p.get(), limitMs) != WAIT_OBJECT_0) return false;
@@ -130,6 +153,46 @@ TEST(OfficeStandIn, Wait) {
     const std::wstring name = OwnExeName();
     if (name != L"winword.exe" && name != L"excel.exe") GTEST_SKIP() << "only as an Office stand-in";
     ::Sleep(60000);
+}
+
+// Run by InstallUnits.AnInstallerNamedLikeTheClientSurvivesTheClosingStep in
+// a copy of this program named like the client.
+TEST(ClientStandIn, ClosingItsOwnNameLeavesItRunning) {
+    const std::wstring name = OwnExeName();
+    if (name != L"Vantor.exe") GTEST_SKIP() << "only as an installer named like the client";
+    EXPECT_FALSE(TerminateProcessByName(name)) << "no other process of that name runs";
+    // Still alive: a mark beside this program tells the parent so.
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring mark = self;
+    mark = mark.substr(0, mark.find_last_of(L'\\')) + L"\\survived.txt";
+    KernelHandle file(::CreateFileW(mark.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    EXPECT_TRUE(file);
+}
+
+TEST(InstallUnits, AnInstallerNamedLikeTheClientSurvivesTheClosingStep) {
+    StandIns installer(L"Vantor.exe", 1, L"ClientStandIn.ClosingItsOwnNameLeavesItRunning");
+    ASSERT_EQ(installer.Started(), 1u);
+    ASSERT_TRUE(installer.AllEnded(120000));
+    EXPECT_NE(::GetFileAttributesW(installer.File(L"survived.txt").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the closing step ended the installer itself";
+    EXPECT_EQ(installer.ExitCode(0), 0u);
+}
+
+TEST(InstallUnits, DailyLogOpensUnderAProfileOutsideTheAnsiCodePage) {
+    // A user name in Korean or with "ñ": neither is in code page 936.
+    TempDir profile;
+    const std::wstring logs = profile.File(L"사용자 Muñoz");
+    ASSERT_TRUE(::CreateDirectoryW(logs.c_str(), nullptr));
+    CLog* log = OpenDailyLogIn(logs);
+    ASSERT_NE(log, nullptr);
+    log->WriteLine("first", LOG_INFO);
+    WIN32_FIND_DATAW found{};
+    FindHandle file(::FindFirstFileW((logs + L"\\VIZaroreRirar\\[VIZaroreRirar]*.log").c_str(), &found));
+    ASSERT_TRUE(file);
+    std::ifstream in((logs + L"\\VIZaroreRirar\\" + found.cFileName).c_str(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("[INFORMATION] first\r\n"), std::string::npos) << text;
 }
 
 TEST(InstallUnits, SetupArgumentsAddTheProductFolderOnce) {
@@ -168,6 +231,55 @@ TEST(InstallUnits, StartProcessReportsTheExitCodeOrWhyNot) {
     EXPECT_EQ(StartProcess(std::wstring(cmd) + L"\\cmd.exe", L"/c exit 0 " + std::wstring(1100, L'x'), exitCode),
               static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
     EXPECT_EQ(exitCode, 1u);
+    // Run in the folder given, it finds there only what was put there.
+    TempDir work;
+    EXPECT_EQ(StartProcess(std::wstring(cmd) + L"\\cmd.exe", L"/c cd > here.txt", exitCode, work.Path()), 0u);
+    EXPECT_EQ(exitCode, 0u);
+    std::ifstream here(work.File(L"here.txt").c_str(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(here)), std::istreambuf_iterator<char>());
+    const std::wstring name = work.Path().substr(work.Path().find_last_of(L'\\') + 1);
+    EXPECT_NE(text.find(std::string(name.begin(), name.end())), std::string::npos) << text;
+}
+
+TEST(RunFolder, IsAFreshFolderUnderTheWindowsTemporaryFolderAndGoesWithItsFiles) {
+    const std::wstring root = RunFolderRoot();
+    ASSERT_FALSE(root.empty());
+    std::unique_ptr<RunFolder> folder;
+    ASSERT_EQ(RunFolder::Create(root, folder), 0u);
+    ASSERT_TRUE(folder);
+    const std::wstring path = folder->Path();
+    const std::wregex name(LR"(OrchidRun-[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\)");
+    EXPECT_EQ(path.rfind(root, 0), 0u);
+    EXPECT_TRUE(std::regex_match(path.substr(root.size()), name)) << std::string(path.begin(), path.end());
+    EXPECT_NE(path.rfind(TempPath(), 0), 0u) << "never under the user's own temporary folder";
+    std::unique_ptr<RunFolder> another;
+    ASSERT_EQ(RunFolder::Create(root, another), 0u);
+    EXPECT_NE(another->Path(), path);
+
+    KernelHandle(::CreateFileW((path + L"setup.exe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    folder.reset();
+    EXPECT_EQ(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(RunFolder, LeftoversOfEndedRunsGoAndALiveRunsFolderStays) {
+    const std::wstring root = RunFolderRoot();
+    std::unique_ptr<RunFolder> live;
+    ASSERT_EQ(RunFolder::Create(root, live), 0u);
+    const std::wstring liveCopy = live->Path() + L"setup.exe";
+    KernelHandle(::CreateFileW(liveCopy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    // A run that died left its folder and copy behind.
+    const std::wstring leftover = root + kRunFolderPrefix + NewGuidText();
+    ASSERT_EQ(CreateAdminOnlyFolder(leftover), 0u);
+    KernelHandle(::CreateFileW((leftover + L"\\setup.exe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+
+    std::unique_ptr<RunFolder> next;
+    ASSERT_EQ(RunFolder::Create(root, next), 0u);
+    EXPECT_EQ(::GetFileAttributesW(leftover.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(::GetFileAttributesW(liveCopy.c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::wstring livePath = live->Path();
+    live->Remove();
+    EXPECT_EQ(::GetFileAttributesW(livePath.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(live->Path(), livePath) << "still readable by a worker that holds it";
 }
 
 TEST(InstallUnits, RowTextsFollowThePackageState) {
@@ -405,4 +517,31 @@ TEST_F(PageWindow, StartButtonRejectsAFolderWithATrailingBackslash) {
     EXPECT_FALSE(app.installStarted);
     EXPECT_TRUE(FindControl(L"StartSetupLayout")->IsVisible());
     EXPECT_FALSE(FindControl(L"SetupProgressLayout")->IsVisible());
+}
+
+TEST_F(PageWindow, FinishButtonStartsTheClientWithTheDesktopShellsToken) {
+    SetupInfo client = Package(L"kx", 1, Installed, 1000, 1000);
+    PackageList.Add(client);
+    AppDataPath(L"", L"", true);
+    const std::wstring starter = RunTarget(client);
+    ASSERT_FALSE(starter.empty());
+    // The client's starter: a program that ends at once (the sample package
+    // without its arguments).
+    const std::string sample = local_service::BuildDirWindows() + "\\tools\\sample-package\\sample_package.exe";
+    ASSERT_TRUE(::CopyFileW(std::wstring(sample.begin(), sample.end()).c_str(), starter.c_str(), FALSE));
+    {
+        CapturedLog log;
+        ASSERT_TRUE(log.IsOpen());
+        HWND hwnd = hwnd_;
+        NotifyRecord click{DUM_BTNCLICK, 0, 0};
+        ::SendMessageW(hwnd, WM_DU_NOTIFY, reinterpret_cast<WPARAM>(FindControl(L"FinishSetupBtn")),
+                       reinterpret_cast<LPARAM>(&click));
+        EXPECT_TRUE(PumpUntil([hwnd] { return !::IsWindow(hwnd); }, 10000));
+        MSG quit{};
+        ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        // Which way it was started is in the log, with the very path.
+        EXPECT_TRUE(log.Has(L"FinishSetupBtn 以桌面外壳的用户令牌启动客户端: " + starter)) << log.Text();
+    }
+    // The starter ends at once; it can then be removed.
+    EXPECT_TRUE(PumpUntil([&starter] { return ::DeleteFileW(starter.c_str()) != FALSE; }, 30000));
 }

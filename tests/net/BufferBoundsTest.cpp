@@ -1,7 +1,11 @@
 // Response bodies against the caller's buffer, and what a request does with
-// statuses and bodies cut short.
+// statuses and bodies cut short, and downloads that would outgrow the 32-bit
+// sizes.
+#include "tests/net/CaptureServer.h"  // winsock2.h before windows.h
+
 #include "net/WinHttpHandler.h"
-#include "tests/net/CaptureServer.h"
+#include "tests/common/FileBytes.h"
+#include "tests/common/TempDir.h"
 
 #include <winhttp.h>
 
@@ -115,4 +119,35 @@ TEST(BufferBounds, AnUnreachableServerGivesTheWindowsError) {
     char buffer[64];
     unsigned size = sizeof(buffer);
     EXPECT_EQ(ERROR_WINHTTP_CANNOT_CONNECT, handler.PostForm(L"/p", OneField(), buffer, size));
+}
+
+// A package's sizes are 32-bit numbers: a body announced to take the file
+// past 2 GiB - 1 is refused before a byte of it is written.
+TEST(BufferBounds, DownloadResumeRefusesAFileBeyond32BitSizes) {
+    CaptureServer server;
+    CWinHttpHandler handler(server.BaseUrl() + L"/big.exe");
+    TempDir dir;
+    const std::wstring file = dir.File(L"big.exe");
+
+    std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 4294967297\r\n\r\n";
+    server.SetResponse(head + Body(1000), static_cast<long long>(head.size()) + 1000);
+    EXPECT_EQ(ERROR_FILE_TOO_LARGE, handler.DownloadResume(file, 0, 0, 65536, nullptr, nullptr, nullptr));
+    EXPECT_EQ(::GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES) << "nothing was written";
+
+    // A resumed part whose end lies one byte past the limit.
+    WriteFileBytes(file, "12345");
+    head = "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 5-2147483647/2147483648\r\n"
+           "Content-Length: 2147483643\r\n\r\n";
+    server.SetResponse(head + Body(1000), static_cast<long long>(head.size()) + 1000);
+    EXPECT_EQ(ERROR_FILE_TOO_LARGE, handler.DownloadResume(file, 5, 0, 65536, nullptr, nullptr, nullptr));
+    EXPECT_EQ(ReadFileBytes(file), "12345");
+
+    // Up to the limit itself it is an ordinary download (here one cut short).
+    head = "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 5-2147483646/2147483647\r\n"
+           "Content-Length: 2147483642\r\n\r\n";
+    server.SetResponse(head + Body(1000), static_cast<long long>(head.size()) + 1000);
+    const int cut = handler.DownloadResume(file, 5, 0, 65536, nullptr, nullptr, nullptr);
+    EXPECT_NE(cut, 0);
+    EXPECT_NE(cut, ERROR_FILE_TOO_LARGE);
+    EXPECT_EQ(ReadFileBytes(file), "12345" + Body(1000));
 }

@@ -216,3 +216,19 @@ TEST(SetupListTransport, UnreachableServiceGivesTheTransportCode) {
     EXPECT_NE(rc, ERR_BUFFER_TOO_SMALL);
     EXPECT_EQ(list.Count(), 0);
 }
+
+TEST_F(SetupList, ASizeBeyond32BitsIsMarkedAndLogged) {
+    CapturedLog log;
+    ASSERT_EQ(Ask(Envelope(Package("big", "\"size\":\"3000000000\"") + "," +
+                           Package("largest", "\"size\":\"2147483647\"") + "," +
+                           Package("huge", "\"size\":\"99999999999999999999\""))),
+              0);
+    std::vector<SetupInfo> items = Items(list_);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].recordFault, ERROR_FILE_TOO_LARGE);
+    EXPECT_EQ(items[1].recordFault, 0);
+    EXPECT_EQ(items[1].size, 2147483647);
+    EXPECT_EQ(items[2].recordFault, ERROR_FILE_TOO_LARGE);
+    EXPECT_TRUE(log.Has(L"[ERROR] CModelSetup::GetSetupList 安装包大小超出32位范围，不会下载: Kestrane, size=3000000000"))
+        << log.Text();
+}

@@ -77,7 +77,8 @@ TEST(Log, SamePathGivesSameObjectAndNullOrBadPathGivesNull) {
     CLog* first = OpenLog(path.c_str());
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(OpenLog(path.c_str()), first);
-    EXPECT_EQ(OpenLog(nullptr), nullptr);
+    EXPECT_EQ(OpenLog(static_cast<const char*>(nullptr)), nullptr);
+    EXPECT_EQ(OpenLog(static_cast<const wchar_t*>(nullptr)), nullptr);
     std::string bad = Ansi(dir.File(L"no-such-folder\\x.log"));
     EXPECT_EQ(OpenLog(bad.c_str()), nullptr);
 }
@@ -171,4 +172,42 @@ TEST(Log, WriteLogConvertsAndIsSilentWithoutLog) {
     EXPECT_NE(lines[0].find("\xD4\xDA\xCF\xDF"), std::string::npos) << "GBK bytes of 在线";
     EXPECT_NE(lines[1].find("[ERROR] ? missing"), std::string::npos) << lines[1];
     EXPECT_NE(lines[2].find("[WARN] narrow"), std::string::npos);
+}
+
+TEST(Log, ControlCharactersCannotForgeLines) {
+    TempDir dir;
+    std::string path = Ansi(dir.File(L"forged.log"));
+    CLog* log = OpenLog(path.c_str());
+    ASSERT_NE(log, nullptr);
+    SetProcessLog(log);
+    // A package name from the service that tries to start a line of its own.
+    WriteLog(L"tool=Addin\r\n[2024-01-01 00:00:00] 1 [ERROR] forged\tend\x01", LOG_INFO);
+    LogNarrow("narrow\nsecond\x7f", LOG_WARN);
+    SetProcessLog(nullptr);
+
+    std::vector<std::string> lines = Lines(ReadAll(path));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("[INFORMATION] tool=Addin\\r\\n[2024-01-01 00:00:00] 1 [ERROR] forged\\tend\\x01"),
+              std::string::npos)
+        << lines[0];
+    EXPECT_NE(lines[1].find("[WARN] narrow\\nsecond\\x7F"), std::string::npos) << lines[1];
+}
+
+TEST(Log, OpensUnderAPathOutsideTheAnsiCodePage) {
+    // A profile under a user name in Korean or with "ñ": neither is in code
+    // page 936, so only the wide path reaches the file.
+    TempDir dir;
+    const std::wstring folder = dir.File(L"사용자 Muñoz");
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring path = folder + L"\\[VIZaroreRirar]日志.log";
+    CLog* log = OpenLog(path.c_str());
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(OpenLog(path.c_str()), log);
+    log->WriteLine("wide", LOG_INFO);
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::vector<std::string> lines = Lines(text.str());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("[INFORMATION] wide"), std::string::npos);
 }

@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-
 #include <random>
 #include <vector>
 
@@ -43,12 +42,12 @@ void ExtractSkin(const std::wstring& folder) {
     }
 }
 
-// A file beside this test's source (Z: is the Linux root under Wine). A
-// compiler cache may make __FILE__ relative; ctest names the source tree.
+// A file beside this test's source (Z: is the Linux root under Wine).
+// The test's own source folder: from the source root that ctest passes (a
+// compiler cache may have made __FILE__ relative to the build folder).
 std::wstring DataPath(const std::wstring& relative) {
-    std::string source = __FILE__;
-    const char* tree = std::getenv("KESTRANE_SOURCE_DIR");
-    if (!source.empty() && source[0] != '/' && tree && *tree) source = std::string(tree) + "/tests/dulib/res/x";
+    const char* root = std::getenv("KESTRANE_SOURCE_DIR");
+    std::string source = root && *root ? std::string(root) + "/tests/dulib/res/" : std::string(__FILE__);
     std::wstring path = L"Z:" + std::wstring(source.begin(), source.begin() + source.rfind('/') + 1) + relative;
     for (wchar_t& c : path)
         if (c == L'/') c = L'\\';

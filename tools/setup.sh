@@ -22,17 +22,17 @@ PACKAGES=(
   googletest nlohmann-json3-dev dpkg-dev locales python3 python3-pil curl bc
 )
 
-# deb-src entry for the tinyxml2 source package
+# deb-src entry for the tinyxml2 source package, from the same mirror that
+# the machine's own deb entries use
 SRC_LIST=/etc/apt/sources.list.d/kestrane-deb-src.sources
 need_update=0
-if [ ! -f "$SRC_LIST" ]; then
-  cat > "$SRC_LIST" <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
+if ! src_entry=$(bash "$(dirname "${BASH_SOURCE[0]}")/deb-src-entry.sh"); then
+  echo "setup.sh: no deb entry of this machine names the release; using deb.debian.org for sources" >&2
+  src_entry=$(printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main' \
+    "$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")")
+fi
+if [ ! -f "$SRC_LIST" ] || [ "$(cat "$SRC_LIST")" != "$src_entry" ]; then
+  printf '%s\n' "$src_entry" > "$SRC_LIST"
   need_update=1
 fi
 

@@ -116,11 +116,11 @@ inline std::vector<Object> Kids(const Object& o) {
     return kids;
 }
 
-// The first object of that name, depth first below `o`.
-inline Object Find(const Object& o, const std::wstring& name) {
+// The first object of that name (and role, unless -1), depth first below `o`.
+inline Object Find(const Object& o, const std::wstring& name, long role = -1) {
     for (const Object& kid : Kids(o)) {
-        if (Name(kid) == name) return kid;
-        if (Object deeper = Find(kid, name)) return deeper;
+        if (Name(kid) == name && (role == -1 || Role(kid) == role)) return kid;
+        if (Object deeper = Find(kid, name, role)) return deeper;
     }
     return Object();
 }

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 #include <vector>
 
@@ -41,10 +42,13 @@ void ExtractSkin(const std::wstring& folder) {
     }
 }
 
-// A file beside this test's source (Z: is the Linux root under Wine).
+// A file beside this test's source (Z: is the Linux root under Wine). The
+// source folder comes from the test's environment: the compiler may see the
+// file by a relative path (a shared compiler cache rewrites them).
 std::wstring DataPath(const std::wstring& relative) {
-    std::string source = __FILE__;
-    std::wstring path = L"Z:" + std::wstring(source.begin(), source.begin() + source.rfind('/') + 1) + relative;
+    const char* root = std::getenv("KESTRANE_SOURCE_DIR");
+    std::string source = std::string(root ? root : "") + "/tests/dulib/res/";
+    std::wstring path = L"Z:" + std::wstring(source.begin(), source.end()) + relative;
     for (wchar_t& c : path)
         if (c == L'/') c = L'\\';
     return path;

@@ -64,12 +64,24 @@ void ShowFinishControls(const std::vector<FinishRow>& rows, bool hasMain, const 
         } else {
             SetPluginVisible(runLine, FALSE);
             picture->SetStyle(L"FinishFailedImgLayout");
+            SetAccessibleName(picture, L"安装失败");
         }
     }
     RedrawPlugin(client, TRUE);
+    // The page takes the result as its name, so that a reader announces it
+    // when the finish button takes the focus.
+    SetAccessibleName(page, SpokenResult(App().resultText).c_str());
+    FocusFirstControl(page);
 }
 
 } // namespace
+
+std::wstring SpokenResult(const std::wstring& resultText) {
+    std::wstring spoken;
+    for (wchar_t c : resultText)
+        if (c != L'【' && c != L'】') spoken.push_back(c);
+    return spoken;
+}
 
 FinishOutcome DescribeOutcome(const SetupInfo& item) {
     FinishOutcome outcome;

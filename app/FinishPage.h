@@ -15,6 +15,8 @@ struct FinishOutcome {
     bool failed = false;
 };
 FinishOutcome DescribeOutcome(const SetupInfo& item);
+// The result text as a screen reader should say it (without the brackets).
+std::wstring SpokenResult(const std::wstring& resultText);
 
 // Called by the install worker at its end, on its thread: control changes go
 // to the window's thread, the report is sent from the calling thread (never

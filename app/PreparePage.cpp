@@ -178,6 +178,7 @@ void ShowPrepareError(bool error) {
     SetPluginVisible(retry, error);
     SetPluginVisible(value, !error);
     RedrawPlugin(page, TRUE);
+    if (error) FocusFirstControl(retry);
 }
 
 void StartPrepare() {

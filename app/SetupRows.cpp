@@ -44,4 +44,5 @@ void ShowSetupPage() {
     if (!client || !setup) return;
     SetPluginVisible(setup, TRUE);
     RedrawPlugin(client, TRUE);
+    FocusFirstControl(setup);  // the start button: a reader announces the new page
 }

@@ -141,6 +141,9 @@ void OnStartSetupButton(duPlugin*, int, int) {
     if (auto* listBox = dynamic_cast<duListBoxEx*>(list)) listBox->RefreshItems();
     RedrawPlugin(list, TRUE);
     ExpandCustomSetup(false);
+    // The start line is gone with the focus: the rows take it, and a reader
+    // follows their progress.
+    FocusFirstControl(page);
 
     app.downloadShare = 0;
     app.progressSum = 0;

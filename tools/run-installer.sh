@@ -4,7 +4,8 @@
 # With a display (DISPLAY set) the installer shows on it until the user closes
 # it. Without one it runs under Xvfb: screenshots of the Prepare page, the
 # Setup page, the installation under way and the Finish page are saved
-# (build/screenshots/*.png), the start button being clicked like a user would,
+# (build/screenshots/*.png), with one after a Tab key showing the focus ring,
+# the start button being clicked like a user would,
 # and the installer is closed without the question. The demo installs into
 # the prefix's Program Files.
 set -euo pipefail
@@ -60,6 +61,11 @@ run_headless() {
   shot prepare
   sleep 6  # the package list arrives and the Setup page replaces the Prepare page
   shot setup
+  # the keyboard: Tab moves from the start button to the agreement, and the
+  # focus ring shows from then on
+  "$wine_exec" "$build/tools/installer-ctl/installer_ctl.exe" key tab
+  sleep 0.5
+  shot keyboard
   # the start button: the middle of its 160x40 face at (225, 325) in the window
   "$wine_exec" "$build/tools/installer-ctl/installer_ctl.exe" click 305 345
   sleep 0.5  # each download is announced for 400 ms before it starts

@@ -5,6 +5,7 @@
 // the controls only through PostUiTask.
 #include <windows.h>
 
+#include "dulib/ctrl/Accessibility.h"
 #include "dulib/ctrl/CtrlDefs.h"
 #include "dulib/ctrl/EngineOps.h"
 #include "dulib/ctrl/MatchName.h"

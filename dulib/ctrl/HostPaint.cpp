@@ -9,6 +9,7 @@
 
 #include "dulib/ctrl/PluginRegistry.h"
 #include "dulib/ctrl/PluginTree.h"
+#include "dulib/ctrl/WindowAccess.h"
 #include "dulib/ctrl/WindowHost.h"
 #include "dulib/ctrl/duPlugin.h"
 #include "dulib/res/Dib32.h"
@@ -99,6 +100,7 @@ void WindowHost::PaintWindow(HDC target) {
             if (::IsRectEmpty(&visible)) continue;
             DispatchEvent(p, EVENT_PAINT, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(&visible));
         }
+        access_->AfterPaint(dc.get(), RECT{0, 0, size.cx, size.cy}, nullptr);
     }
     Present(target, nullptr);
 }
@@ -184,6 +186,7 @@ bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
             DispatchEvent(p, EVENT_PAINT, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(&part));
             reuseCache_ = false;
         }
+        access_->AfterPaint(dc.get(), area, plugin);
     }
     Present(nullptr, &area);
     return true;

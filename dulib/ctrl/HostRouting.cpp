@@ -10,6 +10,7 @@
 #include "dulib/ctrl/PluginRegistry.h"
 #include "dulib/ctrl/PluginTree.h"
 #include "dulib/ctrl/UiDispatcher.h"
+#include "dulib/ctrl/WindowAccess.h"
 #include "dulib/ctrl/WindowHost.h"
 #include "dulib/ctrl/duPlugin.h"
 #include "dulib/ctrl/duWindow.h"
@@ -122,6 +123,8 @@ void WindowHost::DispatchEvent(duPlugin* plugin, UINT event, WPARAM a, LPARAM b)
 // Handles the engine's part of a message; false when the application's
 // procedure is to be called afterwards (*result unused then).
 bool WindowHost::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    // Navigation keys and accessibility requests come before the controls.
+    if (access_->PreRoute(msg, wParam, lParam, result)) return true;
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     const bool pointer = msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL;
     if (pointer) TrackPointer();

@@ -10,6 +10,7 @@
 #include "dulib/ctrl/PluginRegistry.h"
 #include "dulib/ctrl/PluginTree.h"
 #include "dulib/ctrl/UiDispatcher.h"
+#include "dulib/ctrl/WindowAccess.h"
 #include "dulib/ctrl/duPlugin.h"
 #include "dulib/ctrl/duWindow.h"
 #include "dulib/ctrl/duWindowManager.h"
@@ -34,7 +35,8 @@ UINT NewTimerId() {
     return next++;
 }
 
-WindowHost::WindowHost(duWindowManager* manager, HWND hwnd) : manager_(manager), hwnd_(hwnd) {}
+WindowHost::WindowHost(duWindowManager* manager, HWND hwnd)
+    : manager_(manager), hwnd_(hwnd), access_(std::make_unique<WindowAccess>(this)) {}
 
 WindowHost::~WindowHost() {
     if (!torndown_) Teardown();
@@ -147,6 +149,7 @@ void WindowHost::ForgetPlugin(duPlugin* plugin) {
         if (::GetCapture() == hwnd_) ::ReleaseCapture();
     }
     if (root_ == plugin) root_ = nullptr;
+    access_->Forget(plugin);
 }
 
 duPlugin* WindowHost::GetPluginByName(const wchar_t* name) const {
@@ -163,9 +166,11 @@ void WindowHost::SetFocusPlugin(duPlugin* plugin, BOOL set) {
         if (IsValidPlugin(old)) DispatchEvent(old, EVENT_KILLFOCUS, reinterpret_cast<WPARAM>(plugin), 0);
         if (!torndown_ && IsValidPlugin(plugin) && focus_ == plugin)
             DispatchEvent(plugin, EVENT_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+        if (!torndown_) access_->OnFocusMoved(old);
     } else if (plugin && plugin == focus_) {
         focus_ = nullptr;
         if (IsValidPlugin(plugin)) DispatchEvent(plugin, EVENT_KILLFOCUS, 0, 0);
+        if (!torndown_) access_->OnFocusMoved(plugin);
     }
 }
 

@@ -16,6 +16,7 @@
 class duPlugin;
 class duWindow;
 class duWindowManager;
+class WindowAccess;
 
 class WindowHost {
 public:
@@ -84,6 +85,8 @@ public:
     HBITMAP GetWindowImage() const { return windowImage_.get(); }
     bool IsLayered() const;
     bool InSizeMove() const { return inSizeMove_; }
+    // Keyboard navigation, focus ring and accessibility of this window.
+    WindowAccess& Access() { return *access_; }
 
 private:
     friend LRESULT CALLBACK EngineWindowProc(HWND, UINT, WPARAM, LPARAM);
@@ -126,6 +129,7 @@ private:
     bool torndown_ = false;
     bool reuseCache_ = false;  // painting around a single plugin
     bool attached_ = false;    // the tree is complete and the window set up
+    std::unique_ptr<WindowAccess> access_;
 };
 
 // Unique timer identifiers for controls and carets, process-wide.

@@ -37,12 +37,13 @@ public:
     duScroll* GetScrollBar();
     // A live, visible row of this list.
     bool IsItem(duPlugin* plugin);
+    // Scrolls the rows so that the item is inside the list.
+    void ScrollIntoView(duPlugin* item);
 
 private:
     void UpdateRange(duScroll* bar);
     duPlugin* ItemAt(POINT p);
     duPlugin* NeighbourItem(duPlugin* from, bool forward);
-    void ScrollIntoView(duPlugin* item);
     bool PointInList(POINT p);
 
     wchar_t itemStyle_[kPluginTextSize] = {};

@@ -9,6 +9,8 @@
 #include "support/TempNames.h"
 #include "tests/common/CapturedLog.h"
 #include "tests/common/FileBytes.h"
+#include "dulib/ctrl/WindowHost.h"
+#include "tests/common/AccessibleClient.h"
 
 #include <fstream>
 #include <map>
@@ -469,4 +471,240 @@ TEST(InstallChild, OversizedPackage) {
     ASSERT_TRUE(PackageList.GetAt(0, client));
     EXPECT_FALSE(FileExists(PackageFilePath(client)));
     EXPECT_TRUE(log.Has(L"StartDLoadMethod 安装包大小超出32位范围")) << log.Text();
+}
+
+// --- by keyboard alone, and through a screen reader in another process ------
+
+namespace {
+
+void PressKey(UINT vk) {
+    ::SendMessageW(App().mainWindow, WM_KEYDOWN, vk, 1);
+    ::SendMessageW(App().mainWindow, WM_KEYUP, vk, 0xC0000001);
+}
+
+std::wstring FocusedName() {
+    WindowHost* host = WindowHost::FromHwnd(App().mainWindow);
+    duPlugin* focus = host ? host->GetFocusPlugin() : nullptr;
+    return focus ? focus->GetName() : L"";
+}
+
+bool TabTo(const std::wstring& name) {
+    for (int i = 0; i < 30 && FocusedName() != name; ++i) PressKey(VK_TAB);
+    return FocusedName() == name;
+}
+
+bool IsChecked(const std::wstring& name) {
+    auto* box = dynamic_cast<duCheckBox*>(FindControl(name.c_str()));
+    return box && box->IsChecked();
+}
+
+// The shown main window of the installer running in another process.
+HWND InstallerWindowOf(DWORD processId) {
+    struct Search {
+        DWORD id;
+        HWND found;
+    } search{processId, nullptr};
+    ::EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(hwnd, &owner);
+            wchar_t cls[64] = {};
+            ::GetClassNameW(hwnd, cls, 64);
+            if (owner != s->id || std::wstring(cls) != kMainWindowClass || !::IsWindowVisible(hwnd)) return TRUE;
+            s->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool Shown(const a11y::Object& o) { return o && !(a11y::State(o) & STATE_SYSTEM_INVISIBLE); }
+
+// Whether any event of that kind named an object of that role.
+bool EventAbout(HWND hwnd, DWORD event, long role) {
+    for (LONG child : a11y::EventLog::Of(event))
+        if (a11y::Role(a11y::FromEvent(hwnd, child)) == role) return true;
+    return false;
+}
+
+class ComApartment {
+public:
+    ComApartment() { ::CoInitialize(nullptr); }
+    ~ComApartment() { ::CoUninitialize(); }
+};
+
+} // namespace
+
+TEST(InstallFlow, KeyboardOnly) {
+    if (StartedWithSns()) GTEST_SKIP();
+    local_service::ResetFaults();
+    RunChildTests(ServiceAddress(), L"InstallChild.KeyboardOnly");
+}
+
+TEST(InstallChild, KeyboardOnly) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    SetupInfo dropped, item;
+    int row = 0;
+    for (unsigned i = 0; PackageList.GetAt(i, item) && !row; ++i) {
+        if (item.type != 16 || item.size <= 0) continue;
+        row = static_cast<int>(i) + 1;
+        dropped = item;
+    }
+    ASSERT_GT(row, 0) << "the catalog offers an optional package";
+    const std::wstring n = std::to_wstring(row);
+
+    EXPECT_EQ(FocusedName(), L"StartSetupBtn") << "the page opens on its start button";
+    // Into the list, down to the optional package, and untick it.
+    ASSERT_TRUE(TabTo(L"SetupItem_1"));
+    for (int i = 0; i < 10 && FocusedName() != L"SetupItem_" + n; ++i) PressKey(VK_DOWN);
+    ASSERT_EQ(FocusedName(), L"SetupItem_" + n);
+    PressKey(VK_SPACE);
+    EXPECT_FALSE(IsChecked(L"SetupItemCheckBox_" + n));
+
+    // The agreement: without it Enter starts nothing; ticked again, it does.
+    ASSERT_TRUE(TabTo(L"AgreementCheckBox"));
+    PressKey(VK_SPACE);
+    EXPECT_TRUE(FindControl(L"StartSetupBtn")->IsDisable());
+    PressKey(VK_RETURN);
+    EXPECT_FALSE(App().installStarted);
+    PressKey(VK_SPACE);
+    EXPECT_TRUE(IsChecked(L"AgreementCheckBox"));
+
+    // The folder: unfold its row, select the proposed folder, type another.
+    ASSERT_TRUE(TabTo(L"CustomSetupStaticBtn"));
+    PressKey(VK_SPACE);
+    ASSERT_TRUE(TabTo(L"SelectDirStatic"));
+    ::SendMessageW(App().mainWindow, WM_CHAR, 1, 1);  // Ctrl+A
+    for (wchar_t c : run.Folder().Path()) ::SendMessageW(App().mainWindow, WM_CHAR, c, 1);
+    EXPECT_EQ(Text(L"SelectDirStatic"), run.Folder().Path());
+
+    const long before = LastReportId();
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(App().installStarted);
+    EXPECT_TRUE(FocusedName().rfind(L"SetupItem_", 0) == 0) << "the rows take the focus from the start line";
+    ASSERT_TRUE(PumpUntil([] { return FindControl(L"FinishLayout")->IsVisible() != FALSE; }, 150000));
+    ASSERT_TRUE(PumpUntil([before] { return LastReportId() > before; }, 60000)) << "no statistics report";
+
+    for (unsigned i = 0; PackageList.GetAt(i, item); ++i) {
+        const bool installed = FileExists(run.ProductFolder() + L"\\" + PayloadFiles().at(item.setup_name));
+        if (item.setup_name == dropped.setup_name) {
+            EXPECT_FALSE(item.selected);
+            EXPECT_FALSE(installed) << "the unticked package was installed";
+        } else {
+            EXPECT_EQ(item.state, Installed);
+            EXPECT_TRUE(installed);
+        }
+    }
+    // The Finish page opens on its button, and Enter closes the installer.
+    EXPECT_EQ(FocusedName(), L"FinishSetupBtn");
+    HWND hwnd = App().mainWindow;
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(PumpUntil([hwnd] { return !::IsWindow(hwnd); }, 10000));
+}
+
+TEST(InstallFlow, ScreenReaderInAnotherProcess) {
+    if (StartedWithSns()) GTEST_SKIP();
+    local_service::ResetFaults();
+    ComApartment com;
+    ChildTests child(ServiceAddress(), L"InstallChild.ServesAReader");
+    ASSERT_TRUE(child.Started());
+
+    // This process is the reader: it waits for the Setup page with the
+    // child's folder in it, looking only at the accessible objects.
+    HWND hwnd = nullptr;
+    a11y::Object client, page;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            if (!hwnd) hwnd = InstallerWindowOf(child.Id());
+            if (!hwnd) return false;
+            client = a11y::ClientOf(hwnd);
+            page = a11y::Find(client, L"选择安装内容", ROLE_SYSTEM_PROPERTYPAGE);
+            const std::wstring folder = a11y::Value(a11y::Find(page, L"安装到", ROLE_SYSTEM_TEXT));
+            return Shown(page) && folder.find(L"kestrane-test-") != std::wstring::npos;
+        },
+        90000))
+        << "the Setup page never showed";
+    EXPECT_EQ(a11y::Name(client), L"在线安装");
+    EXPECT_EQ(a11y::Role(a11y::Find(client, L"关闭")), ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(a11y::Role(a11y::Find(client, L"最小化")), ROLE_SYSTEM_PUSHBUTTON);
+
+    // The page's controls with their roles, names and states.
+    a11y::Object list = a11y::Find(page, L"安装内容", ROLE_SYSTEM_LIST);
+    std::vector<std::wstring> rows;
+    int optional = 0;
+    for (const a11y::Object& row : a11y::Kids(list)) {
+        const long state = a11y::State(row);
+        if (state & STATE_SYSTEM_INVISIBLE) continue;
+        EXPECT_EQ(a11y::Role(row), ROLE_SYSTEM_LISTITEM);
+        EXPECT_TRUE(state & STATE_SYSTEM_FOCUSABLE);
+        rows.push_back(a11y::Name(row));
+        if (state & STATE_SYSTEM_CHECKED) {
+            ++optional;
+            EXPECT_EQ(a11y::Role(a11y::Kids(row).at(0)), ROLE_SYSTEM_CHECKBUTTON);
+        }
+    }
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[0], L"Kestrane 翻译客户端 1.0.3");
+    EXPECT_GE(optional, 1);
+    a11y::Object start = a11y::Find(page, L"开始安装", ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(a11y::State(start), STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_DEFAULT);
+    EXPECT_EQ(a11y::DefaultAction(start), L"Press");
+    a11y::Object agreement = a11y::Find(page, L"阅读并同意使用协议", ROLE_SYSTEM_CHECKBUTTON);
+    EXPECT_EQ(a11y::State(agreement), STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED);
+    EXPECT_EQ(a11y::Role(a11y::Find(page, L"使用协议")), ROLE_SYSTEM_LINK);
+    EXPECT_EQ(a11y::Role(a11y::Find(page, L"自定义安装")), ROLE_SYSTEM_CHECKBUTTON);
+    EXPECT_TRUE(a11y::State(a11y::Find(page, L"选择安装目录")) & STATE_SYSTEM_OFFSCREEN);
+    EXPECT_TRUE(a11y::State(a11y::Find(page, L"总进度")) & STATE_SYSTEM_INVISIBLE);
+
+    // A focus change, as a WinEvent hook in this process sees it.
+    a11y::EventLog log(hwnd);
+    ASSERT_TRUE(log.Ok());
+    ::PostMessageW(hwnd, WM_KEYDOWN, VK_TAB, 1);
+    ASSERT_TRUE(PumpUntil([] { return !a11y::EventLog::Of(EVENT_OBJECT_FOCUS).empty(); }, 20000));
+    a11y::Object focused = a11y::FromEvent(hwnd, a11y::EventLog::Of(EVENT_OBJECT_FOCUS).back());
+    EXPECT_EQ(a11y::Name(focused), L"阅读并同意使用协议");
+    EXPECT_TRUE(a11y::State(focused) & STATE_SYSTEM_FOCUSED);
+
+    // The start button's default action installs; the reader hears the
+    // progress and the result, and the finish button closes the installer.
+    EXPECT_EQ(start->accDoDefaultAction(a11y::Self()), S_OK);
+    a11y::Object finish;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            finish = a11y::Find(client, L"安装成功", ROLE_SYSTEM_PROPERTYPAGE);
+            return Shown(finish);
+        },
+        150000))
+        << "no Finish page named by its result";
+    EXPECT_TRUE(EventAbout(hwnd, EVENT_OBJECT_VALUECHANGE, ROLE_SYSTEM_PROGRESSBAR));
+    EXPECT_TRUE(EventAbout(hwnd, EVENT_OBJECT_NAMECHANGE, ROLE_SYSTEM_LISTITEM)) << "a row's progress";
+    EXPECT_TRUE(EventAbout(hwnd, EVENT_OBJECT_SHOW, ROLE_SYSTEM_PROPERTYPAGE)) << "the new page";
+    EXPECT_EQ(a11y::Name(a11y::Find(finish, L"安装成功", ROLE_SYSTEM_GRAPHIC)), L"安装成功");
+    a11y::Object done = a11y::Find(finish, L"完成", ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_TRUE(a11y::State(done) & STATE_SYSTEM_FOCUSED);
+    EXPECT_EQ(done->accDoDefaultAction(a11y::Self()), S_OK);
+    child.Finish();
+}
+
+TEST(InstallChild, ServesAReader) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    InstallRun run;
+    ASSERT_TRUE(run.SetupShown());
+    HWND hwnd = App().mainWindow;
+    ::SetForegroundWindow(hwnd);
+    ::SetFocus(hwnd);
+    duPlugin* folder = FindControl(L"SelectDirStatic");
+    folder->SetText(run.Folder().Path().c_str());
+    RedrawPlugin(folder, TRUE);
+    // Everything else is the reader's doing, in the parent process.
+    ASSERT_TRUE(PumpUntil([hwnd] { return !::IsWindow(hwnd); }, 170000)) << "the reader never pressed 完成";
+    EXPECT_TRUE(App().installStarted);
+    SetupInfo item;
+    for (unsigned i = 0; PackageList.GetAt(i, item); ++i) {
+        EXPECT_EQ(item.state, Installed);
+        EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\" + PayloadFiles().at(item.setup_name)));
+    }
 }

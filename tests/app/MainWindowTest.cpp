@@ -3,10 +3,12 @@
 #include "app/Controls.h"
 #include "app/MainWindow.h"
 #include "app/SetupPage.h"
+#include "app/SetupRows.h"
 #include "dulib/ctrl/Engine.h"
 #include "dulib/ctrl/WindowHost.h"
 #include "support/CodedConversion.h"
 #include "support/Log.h"
+#include "tests/common/AccessibleClient.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -310,4 +312,116 @@ TEST_F(MainWindow, CloseWhileTheFinishPageShowsDoesNotAsk) {
     EXPECT_FALSE(::IsWindow(hwnd_));
     MSG quit{};
     EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+namespace {
+
+void Key(HWND hwnd, UINT vk) {
+    ::SendMessageW(hwnd, WM_KEYDOWN, vk, 1);
+    ::SendMessageW(hwnd, WM_KEYUP, vk, 0xC0000001);
+}
+
+std::wstring FocusName(HWND hwnd) {
+    WindowHost* host = WindowHost::FromHwnd(hwnd);
+    duPlugin* focus = host ? host->GetFocusPlugin() : nullptr;
+    return focus ? focus->GetName() : L"(none)";
+}
+
+SetupInfo Package(const wchar_t* name, int type) {
+    SetupInfo item;
+    item.setup_name = name;
+    item.name = name;
+    item.version = L"1.0";
+    item.type = type;
+    item.size = 100;
+    return item;
+}
+
+// The Setup page with a mandatory and an optional package, as the
+// preparation leaves it.
+void ShowSetupPageWithTwoRows() {
+    ASSERT_TRUE(AddSetupRow(Package(L"Client", 1), 1));
+    ASSERT_TRUE(AddSetupRow(Package(L"Runtime", 16), 2));
+    if (duPlugin* prepare = FindControl(L"PrepareLayout")) SetPluginVisible(prepare, FALSE);
+    ShowSetupPage();
+}
+
+} // namespace
+
+TEST_F(MainWindow, EscAndAltF4AskToCloseAsTheCloseButtonDoes) {
+    {
+        QuestionAnswerer cancel(IDCANCEL);
+        Key(hwnd_, VK_ESCAPE);  // the close button's click: it posts the close
+        Pump();
+        EXPECT_EQ(cancel.Text(), L"确定退出Kestrane在线安装工具？");
+    }
+    EXPECT_TRUE(::IsWindow(hwnd_));
+    {
+        QuestionAnswerer ok(IDOK);
+        ::SendMessageW(hwnd_, WM_SYSKEYDOWN, VK_F4, 0x20000001);  // Alt held
+        Pump();
+        EXPECT_EQ(ok.Text(), L"确定退出Kestrane在线安装工具？");
+    }
+    EXPECT_FALSE(::IsWindow(hwnd_));
+}
+
+TEST_F(MainWindow, SetupPageOpensOnTheStartButtonAndTabReachesEveryControl) {
+    ShowSetupPageWithTwoRows();
+    EXPECT_EQ(FocusName(hwnd_), L"StartSetupBtn");
+    // The folder row is below the window until it is unfolded.
+    const std::vector<std::wstring> order = {L"AgreementCheckBox", L"AgreementBtn",     L"CustomSetupStaticBtn",
+                                             L"MainWndBtn_Min",    L"MainWndBtn_Close", L"SetupItem_1"};
+    for (const std::wstring& name : order) {
+        Key(hwnd_, VK_TAB);
+        EXPECT_EQ(FocusName(hwnd_), name);
+    }
+    Key(hwnd_, VK_DOWN);
+    EXPECT_EQ(FocusName(hwnd_), L"SetupItem_2");
+    Key(hwnd_, VK_SPACE);
+    auto* box = dynamic_cast<duCheckBox*>(GetPluginByName(hwnd_, L"SetupItemCheckBox_2"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(box->IsChecked());
+
+    for (int i = 0; i < 4; ++i) Key(hwnd_, VK_TAB);  // start, agreement, link, folder toggle
+    ASSERT_EQ(FocusName(hwnd_), L"CustomSetupStaticBtn");
+    Key(hwnd_, VK_SPACE);  // unfolds the folder row
+    Key(hwnd_, VK_TAB);
+    EXPECT_EQ(FocusName(hwnd_), L"SelectDirStatic");
+    Key(hwnd_, VK_TAB);
+    EXPECT_EQ(FocusName(hwnd_), L"SelectDirBtn");
+
+    // The skin's ring colour, left of the folder button (565..605, 405..445).
+    Repaint();
+    EXPECT_TRUE(Near(PixelAt(hwnd_, 562, 425), Rgb{0, 95, 184}));
+    EXPECT_FALSE(Near(PixelAt(hwnd_, 561, 425), Rgb{0, 95, 184}));
+}
+
+TEST_F(MainWindow, ControlsWithoutTextHaveNamesForScreenReaders) {
+    ShowSetupPageWithTwoRows();
+    a11y::Object client = a11y::ClientOf(hwnd_);
+    ASSERT_TRUE(client);
+    EXPECT_EQ(a11y::Name(client), L"在线安装");
+    struct {
+        const wchar_t* name;
+        long role;
+    } expected[] = {
+        {L"最小化", ROLE_SYSTEM_PUSHBUTTON},
+        {L"关闭", ROLE_SYSTEM_PUSHBUTTON},
+        {L"阅读并同意使用协议", ROLE_SYSTEM_CHECKBUTTON},
+        {L"使用协议", ROLE_SYSTEM_LINK},
+        {L"选择安装目录", ROLE_SYSTEM_PUSHBUTTON},
+        {L"安装到", ROLE_SYSTEM_TEXT},  // the edit, named by the label beside it
+        {L"选择安装内容", ROLE_SYSTEM_PROPERTYPAGE},
+        {L"Runtime 1.0", ROLE_SYSTEM_LISTITEM},
+        {L"总进度", ROLE_SYSTEM_PROGRESSBAR},
+    };
+    for (const auto& e : expected) {
+        a11y::Object o = a11y::Find(client, e.name, e.role);
+        EXPECT_TRUE(o) << "no object named " << CCodedConversion().WideToUtf8(e.name);
+        EXPECT_EQ(a11y::Role(o), e.role) << CCodedConversion().WideToUtf8(e.name);
+    }
+    a11y::Object folder = a11y::Find(client, L"安装到", ROLE_SYSTEM_TEXT);
+    EXPECT_TRUE(a11y::State(folder) & STATE_SYSTEM_OFFSCREEN) << "folded away";
+    EXPECT_EQ(a11y::Value(folder), GetPluginByName(hwnd_, L"SelectDirStatic")->GetText());
+    EXPECT_TRUE(a11y::State(a11y::Find(client, L"准备安装")) & STATE_SYSTEM_INVISIBLE);
 }

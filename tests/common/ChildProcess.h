@@ -9,19 +9,48 @@
 
 #include "support/Handles.h"
 
+// A child that runs while the test works with it (a client in this process
+// talking to a window in the child). A child still running when the object
+// goes away (the test failed early) is ended.
+class ChildTests {
+public:
+    ChildTests(const std::wstring& address, const std::wstring& filter) {
+        wchar_t exe[MAX_PATH] = {};
+        if (::GetModuleFileNameW(nullptr, exe, MAX_PATH) == 0) return;
+        std::wstring commandLine = L"\"" + std::wstring(exe) + L"\" /sns=" + address + L" --gtest_filter=" + filter +
+                                   L" --gtest_color=no";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &info))
+            return;
+        KernelHandle thread(info.hThread);
+        process_.reset(info.hProcess);
+        id_ = info.dwProcessId;
+    }
+    ~ChildTests() {
+        if (process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) ::TerminateProcess(process_.get(), 1);
+    }
+    ChildTests(const ChildTests&) = delete;
+    ChildTests& operator=(const ChildTests&) = delete;
+
+    bool Started() const { return static_cast<bool>(process_); }
+    DWORD Id() const { return id_; }
+    // Waits for the child's end and checks that its tests passed.
+    void Finish() {
+        ASSERT_TRUE(process_) << "the child did not start";
+        ASSERT_EQ(::WaitForSingleObject(process_.get(), 180000), WAIT_OBJECT_0);
+        DWORD exitCode = 1;
+        ASSERT_TRUE(::GetExitCodeProcess(process_.get(), &exitCode));
+        EXPECT_EQ(exitCode, 0u) << "the child's tests failed (its output is above)";
+    }
+
+private:
+    KernelHandle process_;
+    DWORD id_ = 0;
+};
+
 inline void RunChildTests(const std::wstring& address, const std::wstring& filter) {
-    wchar_t exe[MAX_PATH] = {};
-    ASSERT_NE(::GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
-    std::wstring commandLine = L"\"" + std::wstring(exe) + L"\" /sns=" + address + L" --gtest_filter=" + filter +
-                               L" --gtest_color=no";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &info));
-    KernelHandle process(info.hProcess), thread(info.hThread);
-    ASSERT_EQ(::WaitForSingleObject(process.get(), 180000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    ASSERT_TRUE(::GetExitCodeProcess(process.get(), &exitCode));
-    EXPECT_EQ(exitCode, 0u) << "the child's tests failed (its output is above)";
+    ChildTests(address, filter).Finish();
 }

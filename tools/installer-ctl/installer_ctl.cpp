@@ -1,12 +1,24 @@
 // installer_ctl wait [seconds]  - waits until the installer's window is shown
 // installer_ctl close           - closes it without the question (WM_CLOSE 1)
 // installer_ctl click X Y        - a left click at client point (X, Y)
+// installer_ctl key NAME         - a key press: tab, space, enter, esc, up, down
 #include <windows.h>
 #include <cstdio>
 #include <cwchar>
 
 namespace {
 constexpr wchar_t kClass[] = L"VIZaroreRirar_MainWin";
+
+UINT KeyCode(const wchar_t* name) {
+    static const struct {
+        const wchar_t* name;
+        UINT vk;
+    } keys[] = {{L"tab", VK_TAB}, {L"space", VK_SPACE}, {L"enter", VK_RETURN},
+                {L"esc", VK_ESCAPE}, {L"up", VK_UP}, {L"down", VK_DOWN}};
+    for (const auto& k : keys)
+        if (std::wcscmp(name, k.name) == 0) return k.vk;
+    return 0;
+}
 
 HWND ShownWindow() {
     HWND hwnd = ::FindWindowW(kClass, nullptr);
@@ -39,6 +51,14 @@ int wmain(int argc, wchar_t** argv) {
         ::PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
         return 0;
     }
-    std::fprintf(stderr, "usage: installer_ctl wait [seconds] | close | click X Y\n");
+    if (argc >= 3 && std::wcscmp(argv[1], L"key") == 0) {
+        HWND hwnd = ::FindWindowW(kClass, nullptr);
+        const UINT vk = KeyCode(argv[2]);
+        if (!hwnd || !vk) return 1;
+        ::PostMessageW(hwnd, WM_KEYDOWN, vk, 1);
+        ::PostMessageW(hwnd, WM_KEYUP, vk, 0xC0000001);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: installer_ctl wait [seconds] | close | click X Y | key NAME\n");
     return 2;
 }

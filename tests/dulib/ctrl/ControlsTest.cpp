@@ -4,9 +4,9 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "tests/dulib/ctrl/CtrlTestSupport.h"
+#include "tests/dulib/ctrl/GuiHarness.h"
 
-using namespace ctrltest;
+using namespace guitest;
 
 namespace {
 
@@ -27,7 +27,7 @@ std::wstring ControlsSkin() {
 int TicksUntilFadeEnds(TestWindow& w, duButton* b) {
     int ticks = 0;
     while (b->IsFading() && ticks < 100) {
-        ::SendMessageW(w.hwnd(), WM_TIMER, b->Face().timerId, 0);
+        ::SendMessageW(w.Hwnd(), WM_TIMER, b->Face().timerId, 0);
         ++ticks;
     }
     return ticks;
@@ -39,7 +39,7 @@ TEST(ButtonFade, ZeroSpeedsMeanFortyAndThirty) {
     TempDir dir;
     WriteSkin(dir, ControlsSkin());
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Ok());
     auto* fade = w.As<duButton>(L"Fade");
     ASSERT_NE(nullptr, fade);
     w.Move(20, 20);
@@ -64,7 +64,7 @@ TEST(ButtonAutosize, WidthFollowsTheTextUpToTheParent) {
     TempDir dir;
     WriteSkin(dir, ControlsSkin());
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Ok());
     duPlugin* b = w.Get(L"Auto");
     RECT r;
     b->GetRect(&r);
@@ -80,9 +80,9 @@ TEST(GhostStatic, HandsItsButtonEventsToItsParent) {
     TempDir dir;
     WriteSkin(dir, ControlsSkin());
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Ok());
     w.Click(120, 70);
-    EXPECT_EQ(w.Get(L"Label"), w.host()->GetHotPlugin());
+    EXPECT_EQ(w.Get(L"Label"), w.Host()->GetHotPlugin());
     EXPECT_TRUE(w.Has(L"Host", DUM_BTNCLICK));
     EXPECT_TRUE(w.Has(L"Label", DUM_LBUTTONUP));
 }
@@ -91,11 +91,11 @@ TEST(RootWindow, BorderHitTestAndSizeLimits) {
     TempDir dir;
     WriteSkin(dir, ControlsSkin());
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Ok());
     auto hit = [&](int x, int y) {
         POINT pt{x, y};
-        ::ClientToScreen(w.hwnd(), &pt);
-        return static_cast<int>(::SendMessageW(w.hwnd(), WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)));
+        ::ClientToScreen(w.Hwnd(), &pt);
+        return static_cast<int>(::SendMessageW(w.Hwnd(), WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)));
     };
     EXPECT_EQ(HTTOPLEFT, hit(1, 1));
     EXPECT_EQ(HTTOP, hit(150, 2));
@@ -105,11 +105,11 @@ TEST(RootWindow, BorderHitTestAndSizeLimits) {
     EXPECT_EQ(HTBOTTOM, hit(150, 196));
     EXPECT_EQ(HTBOTTOMLEFT, hit(0, 199));
     EXPECT_EQ(HTLEFT, hit(4, 100));
-    EXPECT_EQ(HTLEFT, w.host()->GetRoot()->GetLastHitCode());
+    EXPECT_EQ(HTLEFT, w.Host()->GetRoot()->GetLastHitCode());
     EXPECT_EQ(HTCLIENT, hit(150, 100));
 
     MINMAXINFO mmi{};
-    ::SendMessageW(w.hwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    ::SendMessageW(w.Hwnd(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
     EXPECT_EQ(100, mmi.ptMinTrackSize.x);
     EXPECT_EQ(80, mmi.ptMinTrackSize.y);
     EXPECT_EQ(500, mmi.ptMaxTrackSize.x);
@@ -117,20 +117,20 @@ TEST(RootWindow, BorderHitTestAndSizeLimits) {
 
     // The window was sized from the skin and has lost its frame.
     RECT rc;
-    ::GetClientRect(w.hwnd(), &rc);
+    ::GetClientRect(w.Hwnd(), &rc);
     EXPECT_EQ(300, rc.right);
     EXPECT_EQ(200, rc.bottom);
-    EXPECT_TRUE(::GetWindowLongPtrW(w.hwnd(), GWL_STYLE) & WS_CLIPCHILDREN);
+    EXPECT_TRUE(::GetWindowLongPtrW(w.Hwnd(), GWL_STYLE) & WS_CLIPCHILDREN);
 }
 
 TEST(RootWindow, NoBorderMeansClientEverywhere) {
     TempDir dir;
     WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="W" width="200" height="100" style="white"/>)XML"));
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Ok());
     POINT pt{0, 0};
-    ::ClientToScreen(w.hwnd(), &pt);
-    EXPECT_EQ(HTCLIENT, ::SendMessageW(w.hwnd(), WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)));
+    ::ClientToScreen(w.Hwnd(), &pt);
+    EXPECT_EQ(HTCLIENT, ::SendMessageW(w.Hwnd(), WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)));
 }
 
 TEST(Tooltip, ShownOnEnterAndTakenDownOnLeave) {
@@ -139,8 +139,8 @@ TEST(Tooltip, ShownOnEnterAndTakenDownOnLeave) {
       <button name="Tip" left="10" top="10" width="50" height="30" style="btn" tooltip="Leave the setup"/>
     </duwindow>)XML"));
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
-    HWND tip = w.host()->GetTooltipWindow();
+    ASSERT_TRUE(w.Ok());
+    HWND tip = w.Host()->GetTooltipWindow();
     ASSERT_NE(nullptr, tip);
     EXPECT_EQ(0, ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
     w.Move(20, 20);
@@ -148,7 +148,7 @@ TEST(Tooltip, ShownOnEnterAndTakenDownOnLeave) {
     wchar_t text[64] = {};
     TOOLINFOW ti{};
     ti.cbSize = sizeof(ti);
-    ti.hwnd = w.hwnd();
+    ti.hwnd = w.Hwnd();
     ti.uId = 1;
     ti.lpszText = text;
     ::SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&ti));
@@ -161,14 +161,14 @@ TEST(WindowLifetime, HandlerThatClosesTheWindowEndsRoutingSafely) {
     TempDir dir;
     WriteSkin(dir, ControlsSkin());
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Ok());
     duPlugin* fade = w.Get(L"Fade");
-    HWND hwnd = w.hwnd();
+    HWND hwnd = w.Hwnd();
     w.onNotify = [hwnd](duPlugin*, const NotifyRecord& r) {
         if (r.code == DUM_LBUTTONDOWN) ::DestroyWindow(hwnd);
     };
     w.Move(20, 20);
-    w.LDown(20, 20);
+    w.Down(20, 20);
     EXPECT_FALSE(::IsWindow(hwnd));
     EXPECT_FALSE(IsValidPlugin(fade));
     EXPECT_EQ(nullptr, WindowHost::FromHwnd(hwnd));
@@ -179,11 +179,11 @@ TEST(WindowActivation, RootStateFollowsActivation) {
     TempDir dir;
     WriteSkin(dir, ControlsSkin());
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
-    ::SendMessageW(w.hwnd(), WM_NCACTIVATE, FALSE, 0);
-    EXPECT_EQ(STATE_CHECKEDALL, w.host()->GetRoot()->GetState());
-    ::SendMessageW(w.hwnd(), WM_NCACTIVATE, TRUE, 0);
-    EXPECT_EQ(STATE_NORMALALL, w.host()->GetRoot()->GetState());
+    ASSERT_TRUE(w.Ok());
+    ::SendMessageW(w.Hwnd(), WM_NCACTIVATE, FALSE, 0);
+    EXPECT_EQ(STATE_CHECKEDALL, w.Host()->GetRoot()->GetState());
+    ::SendMessageW(w.Hwnd(), WM_NCACTIVATE, TRUE, 0);
+    EXPECT_EQ(STATE_NORMALALL, w.Host()->GetRoot()->GetState());
 }
 
 TEST(HitTesting, HigherLevelsAreHitFirst) {
@@ -195,11 +195,11 @@ TEST(HitTesting, HigherLevelsAreHitFirst) {
       <static name="Hidden" left="0" top="0" width="200" height="100" style="blue" zorder="20" visible="false"/>
     </duwindow>)XML"));
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
-    EXPECT_EQ(w.Get(L"High"), w.host()->HitTest(55, 25));
-    EXPECT_EQ(w.Get(L"Later"), w.host()->HitTest(20, 20));  // same level: the later sibling
-    EXPECT_EQ(w.Get(L"Low"), w.host()->HitTest(105, 12));
-    EXPECT_EQ(w.host()->GetRoot(), w.host()->HitTest(190, 90));
+    ASSERT_TRUE(w.Ok());
+    EXPECT_EQ(w.Get(L"High"), w.Host()->HitTest(55, 25));
+    EXPECT_EQ(w.Get(L"Later"), w.Host()->HitTest(20, 20));  // same level: the later sibling
+    EXPECT_EQ(w.Get(L"Low"), w.Host()->HitTest(105, 12));
+    EXPECT_EQ(w.Host()->GetRoot(), w.Host()->HitTest(190, 90));
     EXPECT_EQ(0xFF00FF00u, w.Pixel(55, 25));  // painted in the same order
     EXPECT_EQ(0xFF0000FFu, w.Pixel(20, 20));
 }
@@ -212,7 +212,7 @@ TEST(Associate, ParentHearsTheChildsEnterAndAStillInsideLeaveIsIgnored) {
       </layout>
     </duwindow>)XML"));
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Ok());
     duPlugin* cell = w.Get(L"Cell");
     EXPECT_FALSE(cell->IsAssociate());
     w.Move(20, 20);

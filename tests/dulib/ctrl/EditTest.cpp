@@ -11,6 +11,8 @@
 #include "tests/dulib/ctrl/GuiHarness.h"
 #include "tests/dulib/ctrl/TestSkin.h"
 
+using namespace guitest;
+
 namespace {
 
 const std::wstring kPair = L"\xD840\xDC0B";  // U+2000B
@@ -20,7 +22,7 @@ class EditTest : public ::testing::Test {
 protected:
     void SetUp() override {
         WriteSkin(dir_, ListEditTestSkin());
-        win_ = std::make_unique<TestWindow>(dir_, L"Demo", 400, 360);
+        win_ = std::make_unique<TestWindow>(dir_, L"Demo");
         ASSERT_TRUE(win_->Ok());
         edit_ = win_->As<duEdit>(L"Edit");
         pwd_ = win_->As<duEdit>(L"Pwd");
@@ -84,12 +86,12 @@ TEST_F(EditTest, TextLimitHoldsForPasteOverASelection) {
     edit_->SetText(std::wstring(30000, L'x').c_str());
     Focus(edit_);
     win_->Key(VK_END);
-    win_->Char(0x16, true);
+    win_->Char(0x16, kCtrl);
     EXPECT_EQ(edit_->GetTextLength(), 30000);
     EXPECT_EQ(Text(edit_).find(L'A'), std::wstring::npos);
 
     edit_->SetSel(100, 110);
-    win_->Char(0x16, true);
+    win_->Char(0x16, kCtrl);
     const std::wstring text = Text(edit_);
     EXPECT_EQ(text.size(), 30000u);
     EXPECT_EQ(text.substr(100, 11), L"ABCDEFGHIJx");
@@ -102,9 +104,9 @@ TEST_F(EditTest, TypedRunUndoesAtOnceAndRedoes) {
     win_->notes.clear();
     win_->Type(L"abc");
     EXPECT_EQ(win_->NotesWithCode(38).size(), 3u);
-    win_->Char(0x1A, true);
+    win_->Char(0x1A, kCtrl);
     EXPECT_EQ(Text(edit_), L"");
-    win_->Char(0x1A, true);
+    win_->Char(0x1A, kCtrl);
     EXPECT_EQ(Text(edit_), L"abc");
     EXPECT_EQ(edit_->GetSel(), static_cast<DWORD>(MAKELONG(0, 3)));
     EXPECT_EQ(win_->NotesWithCode(38).size(), 5u);
@@ -115,11 +117,11 @@ TEST_F(EditTest, PasswordNeverReachesTheClipboard) {
     Focus(pwd_);
     win_->Type(L"secret");
     EXPECT_EQ(pwd_->Model().DisplayText(), L"******");
-    win_->Char(1, true);  // select all
-    win_->Char(3, true);  // Ctrl+C
-    win_->Key(VK_INSERT, true, false);
-    win_->Char(0x18, true);  // Ctrl+X
-    win_->Key(VK_DELETE, false, true);  // Shift+Delete with a selection cuts
+    win_->Char(1, kCtrl);  // select all
+    win_->Char(3, kCtrl);  // Ctrl+C
+    win_->Key(VK_INSERT, kCtrl);
+    win_->Char(0x18, kCtrl);  // Ctrl+X
+    win_->Key(VK_DELETE, kShift);  // Shift+Delete with a selection cuts
     pwd_->RunMenuCommand(EDITCMD_COPY);
     pwd_->RunMenuCommand(EDITCMD_CUT);
     win_->Send(WM_COPY);
@@ -135,7 +137,7 @@ TEST_F(EditTest, PasswordNeverReachesTheClipboard) {
     // The plain edit does copy.
     Focus(edit_);
     win_->Type(L"visible");
-    win_->Char(1, true);
+    win_->Char(1, kCtrl);
     win_->Send(WM_COPY);
     EXPECT_EQ(GetTestClipboard(), L"visible");
 }
@@ -153,7 +155,7 @@ TEST_F(EditTest, LongPasswordScrollsByCharacters) {
     pwd_->GetRect(&r);
     EXPECT_LE(caret.x, r.left + line.right);
     EXPECT_GT(caret.x, r.left + line.left);
-    win_->Key(VK_LEFT, false, true);
+    win_->Key(VK_LEFT, kShift);
     EXPECT_EQ(pwd_->GetSel(), static_cast<DWORD>(MAKELONG(pwd_->GetTextLength() - 1, pwd_->GetTextLength())));
 }
 
@@ -161,22 +163,22 @@ TEST_F(EditTest, DeleteKeysWithoutSelection) {
     edit_->SetText(L"abcdef");
     Focus(edit_);
     edit_->SetSel(2, 2);
-    win_->Key(VK_DELETE, false, true);  // Shift+Delete: the character before
+    win_->Key(VK_DELETE, kShift);  // Shift+Delete: the character before
     EXPECT_EQ(Text(edit_), L"acdef");
     win_->Key(VK_DELETE);
     EXPECT_EQ(Text(edit_), L"adef");
-    win_->Key(VK_DELETE, true, false);
+    win_->Key(VK_DELETE, kCtrl);
     EXPECT_EQ(Text(edit_), L"a");
     win_->Char(8);
     EXPECT_EQ(Text(edit_), L"");
 }
 
 TEST_F(EditTest, CueTextShowsOnlyWhileEmpty) {
-    win_->Paint();
+    win_->FullPaint();
     EXPECT_GT(CountPixels(edit_, IsReddish), 10);
     Focus(edit_);
     win_->Type(L"D");
-    win_->Paint();
+    win_->FullPaint();
     EXPECT_EQ(CountPixels(edit_, IsReddish), 0);
     EXPECT_EQ(Text(edit_), L"D");
 }
@@ -237,7 +239,7 @@ TEST_F(EditTest, SurrogatePairsAreNeverSplit) {
     win_->Key(VK_LEFT);
     win_->Key(VK_LEFT);
     EXPECT_EQ(HIWORD(edit_->GetSel()), 2);
-    win_->Key(VK_LEFT, false, true);
+    win_->Key(VK_LEFT, kShift);
     EXPECT_EQ(edit_->GetSel(), static_cast<DWORD>(MAKELONG(0, 2)));
     win_->Key(VK_RIGHT);
     win_->Char(8);
@@ -261,9 +263,9 @@ TEST_F(EditTest, DoubleClickSelectsAWordOfAPath) {
     EXPECT_EQ(edit_->GetSel(), static_cast<DWORD>(MAKELONG(16, 17)));
     // Ctrl+Right walks the same words.
     win_->Key(VK_HOME);
-    win_->Key(VK_RIGHT, true, false);
-    win_->Key(VK_RIGHT, true, false);
-    win_->Key(VK_RIGHT, true, true);
+    win_->Key(VK_RIGHT, kCtrl);
+    win_->Key(VK_RIGHT, kCtrl);
+    win_->Key(VK_RIGHT, kCtrl | kShift);
     EXPECT_EQ(edit_->GetSel(), static_cast<DWORD>(MAKELONG(3, 11)));
 }
 
@@ -352,12 +354,12 @@ TEST_F(EditTest, CaretFollowsTypingAndTheViewScrolls) {
 TEST(EditOnLayeredWindow, TextKeepsItsAlpha) {
     TempDir dir;
     WriteSkin(dir, ListEditTestSkin());
-    TestWindow win(dir, L"Glass", 320, 60);
+    TestWindow win(dir, L"Glass");
     ASSERT_TRUE(win.Ok());
     auto* edit = win.As<duEdit>(L"GlassEdit");
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(std::wstring(edit->GetText()), L"Glass text");
-    win.Paint();
+    win.FullPaint();
     int opaqueBlue = 0, clear = 0, other = 0;
     for (int y = 0; y < 40; ++y) {
         for (int x = 0; x < 200; ++x) {
@@ -377,7 +379,7 @@ TEST(EditOnLayeredWindow, TextKeepsItsAlpha) {
     edit->PosFromChar(0, &p);
     win.Click(p.x + 2, p.y + 5);
     edit->SetSel(0, 5);
-    win.Paint();
+    win.FullPaint();
     POINT end;
     edit->PosFromChar(5, &end);
     int band = 0;

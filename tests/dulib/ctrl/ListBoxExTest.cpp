@@ -11,6 +11,8 @@
 #include "tests/dulib/ctrl/GuiHarness.h"
 #include "tests/dulib/ctrl/TestSkin.h"
 
+using namespace guitest;
+
 namespace {
 
 int P(duPlugin* p) { return static_cast<int>(reinterpret_cast<INT_PTR>(p)); }
@@ -19,7 +21,7 @@ class ListBoxExTest : public ::testing::Test {
 protected:
     void SetUp() override {
         WriteSkin(dir_, ListEditTestSkin());
-        win_ = std::make_unique<TestWindow>(dir_, L"Demo", 400, 360);
+        win_ = std::make_unique<TestWindow>(dir_, L"Demo");
         ASSERT_TRUE(win_->Ok());
         list_ = win_->As<duListBoxEx>(L"List");
         bar_ = win_->As<duScroll>(L"Bar");
@@ -43,12 +45,6 @@ protected:
         list_->RefreshItems();
         RedrawPlugin(list_, FALSE);
         return rows;
-    }
-
-    RECT RectOf(duPlugin* p) {
-        RECT r;
-        p->GetRect(&r);
-        return r;
     }
 
     TempDir dir_;
@@ -87,7 +83,7 @@ TEST_F(ListBoxExTest, SixRowsShowTheBarWithItsThumb) {
     EXPECT_EQ(bar_->GetMinThumbSize(), 10);
 
     // The thumb is painted where the geometry says, nothing below it.
-    win_->Paint();
+    win_->FullPaint();
     EXPECT_EQ(win_->Pixel(303, 10 + 100) & 0xFFFFFF, 0x969BA0u);
     EXPECT_EQ(win_->Pixel(303, 10 + 230) & 0xFFFFFF, 0xFFFFFFu);
 }
@@ -103,7 +99,7 @@ TEST_F(ListBoxExTest, WheelScrollsByStepWithinTheRangeWhileActive) {
     EXPECT_EQ(bar_->GetScrollPos(), 21);
     EXPECT_EQ(list_->GetScrollOffset(), 21);
     EXPECT_EQ(RectOf(rows[0]).top, 10 - 21);
-    std::vector<SeenNotify> scrolls = win_->NotesWithCode(28);
+    std::vector<Note> scrolls = win_->NotesWithCode(28);
     ASSERT_EQ(scrolls.size(), 1u);
     EXPECT_EQ(scrolls[0].plugin, bar_);
     EXPECT_EQ(scrolls[0].param1, 7);
@@ -176,7 +172,7 @@ TEST_F(ListBoxExTest, HiddenRowsAreSkippedInStackingAndArrowKeys) {
     win_->notes.clear();
     win_->Key(VK_DOWN);
     EXPECT_EQ(list_->GetSelectedItem(), rows[2]);
-    std::vector<SeenNotify> keys = win_->NotesWithCode(48);
+    std::vector<Note> keys = win_->NotesWithCode(48);
     ASSERT_EQ(keys.size(), 1u);
     EXPECT_EQ(keys[0].param1, P(rows[0]));
     EXPECT_EQ(keys[0].param2, P(rows[2]));
@@ -207,7 +203,7 @@ TEST_F(ListBoxExTest, ClickDoubleClickAndRightClickReportTheirRows) {
     std::vector<duPlugin*> rows = AddRows(3);
     win_->Click(100, 75);
     win_->Click(100, 125);
-    std::vector<SeenNotify> sel = win_->NotesWithCode(22);
+    std::vector<Note> sel = win_->NotesWithCode(22);
     ASSERT_EQ(sel.size(), 2u);
     EXPECT_EQ(sel[0].plugin, list_);
     EXPECT_EQ(sel[0].param1, 0);
@@ -216,19 +212,19 @@ TEST_F(ListBoxExTest, ClickDoubleClickAndRightClickReportTheirRows) {
     EXPECT_EQ(sel[1].param2, P(rows[2]));
 
     win_->DoubleClick(100, 30);
-    std::vector<SeenNotify> dbl = win_->NotesWithCode(23);
+    std::vector<Note> dbl = win_->NotesWithCode(23);
     ASSERT_EQ(dbl.size(), 1u);
     EXPECT_EQ(dbl[0].param1, P(rows[0]));
 
     win_->Move(100, 120);
     win_->Send(WM_MOUSEHOVER, 0, MAKELPARAM(100, 120));
-    std::vector<SeenNotify> hover = win_->NotesWithCode(24);
+    std::vector<Note> hover = win_->NotesWithCode(24);
     ASSERT_EQ(hover.size(), 1u);
     EXPECT_EQ(hover[0].param1, P(rows[2]));
 
     win_->RightClick(100, 75);
     win_->RightClick(100, 240);  // inside the list, below the rows
-    std::vector<SeenNotify> right = win_->NotesWithCode(25);
+    std::vector<Note> right = win_->NotesWithCode(25);
     ASSERT_EQ(right.size(), 2u);
     EXPECT_EQ(right[0].param1, P(rows[1]));
     EXPECT_EQ(right[1].param1, 0);
@@ -246,13 +242,13 @@ TEST_F(ListBoxExTest, RowsPaintWithTheirStates) {
     std::vector<duPlugin*> rows = AddRows(3);
     win_->Click(100, 30);   // first row selected
     win_->Move(100, 80);    // second row hot
-    win_->Paint();
+    win_->FullPaint();
     EXPECT_EQ(win_->Pixel(15, 20) & 0xFFFFFF, 0x3FACE5u);   // focus
     EXPECT_EQ(win_->Pixel(15, 70) & 0xFFFFFF, 0xECF5FCu);   // over
     EXPECT_EQ(win_->Pixel(15, 120) & 0xFFFFFF, 0xFFFFFFu);  // normal
     EXPECT_EQ(win_->Pixel(100, 59) & 0xFFFFFF, 0xDDDDDDu);  // separator line
     win_->Move(390, 350);
-    win_->Paint();
+    win_->FullPaint();
     EXPECT_EQ(win_->Pixel(15, 70) & 0xFFFFFF, 0xFFFFFFu);
 }
 
@@ -308,7 +304,7 @@ TEST_F(ListBoxExTest, HorizontalBarArrowsRepeatAndTheWheelNotifies) {
     win_->Down(384, 126);
     EXPECT_EQ(hbar->GetScrollPos(), 5);
     EXPECT_EQ(hbar->GetPartState(SB_PART_SECOND), STATE_PRESS);
-    win_->Paint();
+    win_->FullPaint();
     EXPECT_EQ(win_->Pixel(384, 126) & 0xFFFFFF, 0x787878u);
     win_->Timer(hbar->GetTimerId());
     win_->Timer(hbar->GetTimerId());
@@ -322,7 +318,7 @@ TEST_F(ListBoxExTest, HorizontalBarArrowsRepeatAndTheWheelNotifies) {
     // The bar holds the focus after the click, so the wheel reaches it.
     win_->Wheel(-240, 384, 126);
     EXPECT_EQ(hbar->GetScrollPos(), 25);
-    std::vector<SeenNotify> h = win_->NotesWithCode(29);
+    std::vector<Note> h = win_->NotesWithCode(29);
     ASSERT_EQ(h.size(), 1u);
     EXPECT_EQ(h[0].param1, 7);
     EXPECT_EQ(h[0].param2, 25);
@@ -335,6 +331,6 @@ TEST_F(ListBoxExTest, HorizontalBarArrowsRepeatAndTheWheelNotifies) {
     win_->Up(326, 126);
     win_->Move(390, 350);  // away: every part back to normal
     EXPECT_EQ(hbar->GetPartState(SB_PART_FIRST), STATE_NORMAL);
-    win_->Paint();
+    win_->FullPaint();
     EXPECT_EQ(win_->Pixel(326, 126) & 0xFFFFFF, 0xC8C8C8u);
 }

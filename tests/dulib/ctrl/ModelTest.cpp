@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "tests/dulib/ctrl/CtrlTestSupport.h"
+#include "tests/dulib/ctrl/GuiHarness.h"
 
-using namespace ctrltest;
+using namespace guitest;
 
 namespace {
 
@@ -177,8 +177,8 @@ TEST(PluginTree, LoadsAttributesAndLevels) {
     TempDir dir;
     WriteSkin(dir, TreeSkin());
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
-    duPlugin* root = w.host()->GetRoot();
+    ASSERT_TRUE(w.Ok());
+    duPlugin* root = w.Host()->GetRoot();
     ASSERT_NE(nullptr, root);
     EXPECT_EQ(0, root->GetZorder());
     EXPECT_EQ(1, w.Get(L"List")->GetZorder());
@@ -217,7 +217,7 @@ TEST(PluginTree, ClonesWithIndexedNamesAndRefusesTakenNames) {
     TempDir dir;
     WriteSkin(dir, TreeSkin());
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Ok());
     duPlugin* list = w.Get(L"List");
     duPlugin* templ = w.Get(L"SetupItem_");
     duPlugin* one = ClonePlugin(templ, list, list->GetLastChild(), 1);
@@ -255,10 +255,10 @@ TEST(PluginTree, AttachChildMovesAfterNamedSibling) {
     TempDir dir;
     WriteSkin(dir, TreeSkin());
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Ok());
     duPlugin* list = w.Get(L"List");
     duPlugin* c = w.Get(L"Centered");
-    EXPECT_EQ(w.host()->GetRoot(), AttachChild(c, list, L"SetupItem_"));
+    EXPECT_EQ(w.Host()->GetRoot(), AttachChild(c, list, L"SetupItem_"));
     EXPECT_EQ(list, c->GetParent());
     EXPECT_EQ(c, w.Get(L"SetupItem_")->GetNextSibling());
     EXPECT_EQ(c, list->GetLastChild());
@@ -299,7 +299,7 @@ TEST(PluginTree, ListenersHearNotificationsBeforeTheWindow) {
     TempDir dir;
     WriteSkin(dir, TreeSkin());
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Ok());
     duPlugin* c = w.Get(L"Centered");
     Recorder rec;
     c->AddListener(&rec);
@@ -323,14 +323,14 @@ TEST(WindowManager, AttachRefusesUnknownNamesDeadWindowsAndSecondAttach) {
     TempDir dir;
     WriteSkin(dir, TreeSkin());
     TestWindow w(dir);
-    ASSERT_TRUE(w.ok());
-    EXPECT_FALSE(AttachWindow(w.manager(), w.hwnd(), L"W"));
-    EXPECT_FALSE(AttachWindow(w.manager(), w.hwnd(), L"NoSuchWindow"));
+    ASSERT_TRUE(w.Ok());
+    EXPECT_FALSE(AttachWindow(w.Manager(), w.Hwnd(), L"W"));
+    EXPECT_FALSE(AttachWindow(w.Manager(), w.Hwnd(), L"NoSuchWindow"));
     HWND other = ::CreateWindowExW(0, L"KestraneCtrlTest", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_FALSE(AttachWindow(w.manager(), other, L"NoSuchWindow"));
+    EXPECT_FALSE(AttachWindow(w.Manager(), other, L"NoSuchWindow"));
     EXPECT_EQ(nullptr, WindowHost::FromHwnd(other));
     ::DestroyWindow(other);
-    EXPECT_FALSE(AttachWindow(w.manager(), other, L"W"));
+    EXPECT_FALSE(AttachWindow(w.Manager(), other, L"W"));
     TempDir empty;
     EXPECT_EQ(nullptr, CreateWindowManager(empty.Path().c_str()));
 }
@@ -339,12 +339,12 @@ TEST(WindowManager, TeardownDestroysEveryPlugin) {
     TempDir dir;
     WriteSkin(dir, TreeSkin());
     auto w = std::make_unique<TestWindow>(dir);
-    ASSERT_TRUE(w->ok());
+    ASSERT_TRUE(w->Ok());
     duPlugin* list = w->Get(L"List");
     duPlugin* clone = ClonePlugin(w->Get(L"SetupItem_"), list, nullptr, 4);
     ASSERT_TRUE(IsValidPlugin(clone));
-    ::DestroyWindow(w->hwnd());
+    ::DestroyWindow(w->Hwnd());
     EXPECT_FALSE(IsValidPlugin(list));
     EXPECT_FALSE(IsValidPlugin(clone));
-    EXPECT_EQ(nullptr, WindowHost::FromHwnd(w->hwnd()));
+    EXPECT_EQ(nullptr, WindowHost::FromHwnd(w->Hwnd()));
 }

@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "tests/dulib/ctrl/CtrlTestSupport.h"
+#include "tests/dulib/ctrl/GuiHarness.h"
 
-using namespace ctrltest;
+using namespace guitest;
 
 namespace {
 
@@ -43,7 +43,7 @@ protected:
     void SetUp() override {
         WriteSkin(dir_, InputSkin());
         w_ = std::make_unique<TestWindow>(dir_);
-        ASSERT_TRUE(w_->ok());
+        ASSERT_TRUE(w_->Ok());
     }
     TempDir dir_;
     std::unique_ptr<TestWindow> w_;
@@ -70,19 +70,19 @@ TEST_F(InputTest, MovingFromOneButtonToAnotherLeavesThenEnters) {
     EXPECT_EQ(70, w.notes[1].param1);
     EXPECT_EQ(STATE_NORMAL, w.Get(L"A")->GetState());
     EXPECT_EQ(STATE_OVER, w.Get(L"B")->GetState());
-    EXPECT_EQ(w.Get(L"B"), w.host()->GetHotPlugin());
+    EXPECT_EQ(w.Get(L"B"), w.Host()->GetHotPlugin());
 }
 
 TEST_F(InputTest, PressLeaveReturnReleaseRaisesNoClick) {
     TestWindow& w = *w_;
     w.Move(20, 20);
-    w.LDown(20, 20);
+    w.Down(20, 20);
     EXPECT_EQ(STATE_PRESS, w.Get(L"A")->GetState());
     w.Move(200, 20);
     EXPECT_EQ(STATE_FOCUS, w.Get(L"A")->GetState());  // normal, and the press gave it the focus
     w.Move(20, 20);
     EXPECT_EQ(STATE_OVER, w.Get(L"A")->GetState());
-    w.LUp(20, 20);
+    w.Up(20, 20);
     EXPECT_FALSE(w.Has(L"A", DUM_BTNCLICK));
     EXPECT_TRUE(w.Has(L"A", DUM_LBUTTONUP));
     w.notes.clear();
@@ -93,7 +93,7 @@ TEST_F(InputTest, PressLeaveReturnReleaseRaisesNoClick) {
 TEST_F(InputTest, SpaceBarClicksTheFocusedButton) {
     TestWindow& w = *w_;
     w.Click(20, 20);
-    EXPECT_EQ(w.Get(L"A"), w.host()->GetFocusPlugin());
+    EXPECT_EQ(w.Get(L"A"), w.Host()->GetFocusPlugin());
     EXPECT_TRUE(w.Get(L"A")->IsFocus());
     w.notes.clear();
     w.Key(VK_SPACE);
@@ -109,7 +109,7 @@ TEST_F(InputTest, DisabledButtonGetsNoPointerEvents) {
     w.Click(20, 20);
     EXPECT_TRUE(w.Codes(L"A").empty());
     EXPECT_EQ(STATE_DISABLE, w.Get(L"A")->GetState());
-    EXPECT_EQ(nullptr, w.host()->GetFocusPlugin());
+    EXPECT_EQ(nullptr, w.Host()->GetFocusPlugin());
 }
 
 TEST_F(InputTest, CheckBoxCyclesInBothFamilies) {
@@ -140,10 +140,10 @@ TEST_F(InputTest, CheckBoxCyclesInBothFamilies) {
     w.notes.clear();
     w.Move(80, 60);
     EXPECT_EQ(STATE_CHECKEDOVER, c2->GetState());
-    w.LDown(80, 60);
+    w.Down(80, 60);
     EXPECT_EQ(STATE_CHECKEDPRESS, c2->GetState());
     w.Move(250, 20);
-    w.LUp(250, 20);
+    w.Up(250, 20);
     EXPECT_TRUE(c2->IsChecked());
     EXPECT_FALSE(w.Has(L"C2", DUM_CKCLICK));
 
@@ -186,8 +186,8 @@ TEST_F(InputTest, HandlerThatDestroysItsPluginDoesNotCrashTheDispatcher) {
     EXPECT_EQ(nullptr, w.Get(L"B"));
     EXPECT_TRUE(w.Has(L"B", DUM_BTNCLICK));
     EXPECT_FALSE(w.Has(L"B", DUM_LBUTTONUP));  // nothing after the handler
-    EXPECT_EQ(nullptr, w.host()->GetHotPlugin());
-    EXPECT_EQ(nullptr, w.host()->GetFocusPlugin());
+    EXPECT_EQ(nullptr, w.Host()->GetHotPlugin());
+    EXPECT_EQ(nullptr, w.Host()->GetFocusPlugin());
     w.onNotify = nullptr;
     w.Move(75, 25);  // the root is hit there now
     w.Move(20, 20);
@@ -207,12 +207,12 @@ TEST_F(InputTest, HidingThePageClearsFocusAndHotWithoutClicks) {
     TestWindow& w = *w_;
     duPlugin* btn = w.Get(L"PageBtn");
     w.Click(170, 150);
-    EXPECT_EQ(btn, w.host()->GetFocusPlugin());
-    EXPECT_EQ(btn, w.host()->GetHotPlugin());
+    EXPECT_EQ(btn, w.Host()->GetFocusPlugin());
+    EXPECT_EQ(btn, w.Host()->GetHotPlugin());
     w.notes.clear();
     SetPluginVisible(w.Get(L"Page"), FALSE);
-    EXPECT_EQ(nullptr, w.host()->GetFocusPlugin());
-    EXPECT_EQ(nullptr, w.host()->GetHotPlugin());
+    EXPECT_EQ(nullptr, w.Host()->GetFocusPlugin());
+    EXPECT_EQ(nullptr, w.Host()->GetHotPlugin());
     EXPECT_FALSE(btn->IsFocus());
     EXPECT_EQ(STATE_NORMAL, btn->GetState());
     EXPECT_TRUE(w.Has(L"Page", DUM_VISIBLECHANGED));
@@ -230,22 +230,22 @@ TEST_F(InputTest, HidingThePageClearsFocusAndHotWithoutClicks) {
 TEST_F(InputTest, ClickingALayoutKeepsTheFocusWhereItWas) {
     TestWindow& w = *w_;
     w.Click(20, 20);
-    ASSERT_EQ(w.Get(L"A"), w.host()->GetFocusPlugin());
+    ASSERT_EQ(w.Get(L"A"), w.Host()->GetFocusPlugin());
     w.notes.clear();
     w.Click(280, 180);  // the page layout's empty part
-    EXPECT_EQ(w.Get(L"Page"), w.host()->GetHotPlugin());
-    EXPECT_EQ(w.Get(L"A"), w.host()->GetFocusPlugin());
+    EXPECT_EQ(w.Get(L"Page"), w.Host()->GetHotPlugin());
+    EXPECT_EQ(w.Get(L"A"), w.Host()->GetFocusPlugin());
     EXPECT_FALSE(w.Has(L"A", DUM_KILLFOCUS));
     EXPECT_TRUE(w.Has(L"Page", DUM_LBUTTONDOWN));
     // Clicking the window itself keeps it too.
     w.Click(250, 20);
-    EXPECT_EQ(w.Get(L"A"), w.host()->GetFocusPlugin());
+    EXPECT_EQ(w.Get(L"A"), w.Host()->GetFocusPlugin());
 }
 
 TEST_F(InputTest, PointerLeavingTheWindowLetsTheSameButtonBeEnteredAgain) {
     TestWindow& w = *w_;
     w.Move(20, 20);
-    ::SendMessageW(w.hwnd(), WM_MOUSELEAVE, 0, 0);
+    ::SendMessageW(w.Hwnd(), WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(STATE_NORMAL, w.Get(L"A")->GetState());
     w.notes.clear();
     w.Move(21, 21);
@@ -285,12 +285,6 @@ std::wstring LayoutSkin() {
 </duwindow>)XML");
 }
 
-RECT RectOf(const TestWindow& w, const wchar_t* name) {
-    RECT r{-1, -1, -1, -1};
-    if (duPlugin* p = w.Get(name)) p->GetRect(&r);
-    return r;
-}
-
 #define EXPECT_RECT(r, l, t, rr, b)                                                               \
     do {                                                                                          \
         RECT r_ = (r);                                                                            \
@@ -302,41 +296,41 @@ TEST(Layouts, ArrangementsOneToSeven) {
     TempDir dir;
     WriteSkin(dir, LayoutSkin());
     TestWindow w(dir, L"L");
-    ASSERT_TRUE(w.ok());
-    EXPECT_RECT(RectOf(w, L"T1a"), 5, 0, 35, 20);
-    EXPECT_RECT(RectOf(w, L"T1b"), 38, 0, 78, 20);
+    ASSERT_TRUE(w.Ok());
+    EXPECT_RECT(RectOf(w.Get(L"T1a")), 5, 0, 35, 20);
+    EXPECT_RECT(RectOf(w.Get(L"T1b")), 38, 0, 78, 20);
     // The hidden last child is skipped: the next visible one takes the edge.
-    EXPECT_RECT(RectOf(w, L"T2b"), 155, 20, 195, 40);
-    EXPECT_RECT(RectOf(w, L"T2a"), 122, 20, 152, 40);
-    EXPECT_RECT(RectOf(w, L"T3a"), 200, 2, 250, 12);
-    EXPECT_RECT(RectOf(w, L"T3b"), 200, 16, 250, 36);
-    EXPECT_RECT(RectOf(w, L"T4b"), 260, 78, 310, 98);
-    EXPECT_RECT(RectOf(w, L"T4a"), 260, 64, 310, 74);
-    EXPECT_RECT(RectOf(w, L"T5a"), 0, 100, 34, 120);
-    EXPECT_RECT(RectOf(w, L"T5b"), 34, 100, 67, 120);
-    EXPECT_RECT(RectOf(w, L"T5c"), 67, 100, 100, 120);
-    EXPECT_RECT(RectOf(w, L"T6a"), 150, 100, 200, 149);
-    EXPECT_RECT(RectOf(w, L"T6b"), 150, 151, 200, 200);
-    EXPECT_RECT(RectOf(w, L"T7a"), 2, 252, 42, 262);
-    EXPECT_RECT(RectOf(w, L"T7b"), 44, 252, 84, 267);
-    EXPECT_RECT(RectOf(w, L"T7c"), 2, 270, 42, 280);
+    EXPECT_RECT(RectOf(w.Get(L"T2b")), 155, 20, 195, 40);
+    EXPECT_RECT(RectOf(w.Get(L"T2a")), 122, 20, 152, 40);
+    EXPECT_RECT(RectOf(w.Get(L"T3a")), 200, 2, 250, 12);
+    EXPECT_RECT(RectOf(w.Get(L"T3b")), 200, 16, 250, 36);
+    EXPECT_RECT(RectOf(w.Get(L"T4b")), 260, 78, 310, 98);
+    EXPECT_RECT(RectOf(w.Get(L"T4a")), 260, 64, 310, 74);
+    EXPECT_RECT(RectOf(w.Get(L"T5a")), 0, 100, 34, 120);
+    EXPECT_RECT(RectOf(w.Get(L"T5b")), 34, 100, 67, 120);
+    EXPECT_RECT(RectOf(w.Get(L"T5c")), 67, 100, 100, 120);
+    EXPECT_RECT(RectOf(w.Get(L"T6a")), 150, 100, 200, 149);
+    EXPECT_RECT(RectOf(w.Get(L"T6b")), 150, 151, 200, 200);
+    EXPECT_RECT(RectOf(w.Get(L"T7a")), 2, 252, 42, 262);
+    EXPECT_RECT(RectOf(w.Get(L"T7b")), 44, 252, 84, 267);
+    EXPECT_RECT(RectOf(w.Get(L"T7c")), 2, 270, 42, 280);
 
     // Showing and hiding children re-arranges.
     SetPluginVisible(w.Get(L"T1a"), FALSE);
-    EXPECT_RECT(RectOf(w, L"T1b"), 5, 0, 45, 20);
+    EXPECT_RECT(RectOf(w.Get(L"T1b")), 5, 0, 45, 20);
     SetPluginVisible(w.Get(L"T2c"), TRUE);
-    EXPECT_RECT(RectOf(w, L"T2c"), 145, 20, 195, 40);
-    EXPECT_RECT(RectOf(w, L"T2b"), 102, 20, 142, 40);
+    EXPECT_RECT(RectOf(w.Get(L"T2c")), 145, 20, 195, 40);
+    EXPECT_RECT(RectOf(w.Get(L"T2b")), 102, 20, 142, 40);
     // A resize of the window re-places everything again.
-    ::SetWindowPos(w.hwnd(), nullptr, 0, 0, 640, 400, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_RECT(RectOf(w, L"T2c"), 145, 20, 195, 40);
+    ::SetWindowPos(w.Hwnd(), nullptr, 0, 0, 640, 400, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_RECT(RectOf(w.Get(L"T2c")), 145, 20, 195, 40);
 }
 
 TEST(Progress, FillWidths) {
     TempDir dir;
     WriteSkin(dir, LayoutSkin());
     TestWindow w(dir, L"L");
-    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Ok());
     auto* p = w.As<duProgress>(L"P");
     ASSERT_NE(nullptr, p);
     p->SetPos(0);
@@ -393,8 +387,8 @@ TEST(Painting, CachedPluginIsBlendedOverItsParent) {
     TempDir dir;
     WriteSkin(dir, PixelSkin());
     TestWindow w(dir, L"P");
-    ASSERT_TRUE(w.ok());
-    EXPECT_TRUE(w.host()->IsLayered());
+    ASSERT_TRUE(w.Ok());
+    EXPECT_TRUE(w.Host()->IsLayered());
     EXPECT_EQ(0xFFFFFFFFu, w.Pixel(5, 5));
     // Half-transparent red over white.
     EXPECT_PRED2(Near, 0xFFFF7F7Fu, w.Pixel(30, 30));
@@ -407,7 +401,7 @@ TEST(Painting, SinglePluginRedrawRepaintsWhatLiesBelowAndAbove) {
     TempDir dir;
     WriteSkin(dir, PixelSkin());
     TestWindow w(dir, L"P");
-    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Ok());
     EXPECT_PRED2(Near, 0xFF807F00u, w.Pixel(125, 25));  // half red over green
     EXPECT_EQ(0xFFFF0000u, w.Pixel(150, 50));           // the red on top
     // Change what lies below and above without redrawing them...
@@ -435,16 +429,16 @@ TEST(Painting, NormalWindowPaintsOnWmPaint) {
       <button name="Btn" left="10" top="10" width="50" height="30" style="btn" text="OK"/>
     </duwindow>)XML"));
     TestWindow w(dir, L"N");
-    ASSERT_TRUE(w.ok());
-    EXPECT_FALSE(w.host()->IsLayered());
-    ::InvalidateRect(w.hwnd(), nullptr, FALSE);
-    ::UpdateWindow(w.hwnd());
+    ASSERT_TRUE(w.Ok());
+    EXPECT_FALSE(w.Host()->IsLayered());
+    ::InvalidateRect(w.Hwnd(), nullptr, FALSE);
+    ::UpdateWindow(w.Hwnd());
     EXPECT_EQ(0xFF00FF00u, w.Pixel(100, 70));
     EXPECT_EQ(0xFF0000C8u, w.Pixel(12, 12));
     w.Move(20, 20);
     EXPECT_EQ(0xFF00C800u, w.Pixel(12, 12));
     // The caret of a normal window is the system caret.
-    WindowHost* h = w.host();
+    WindowHost* h = w.Host();
     EXPECT_TRUE(h->CreateCaret(1, 12));
     h->SetCaretPos(30, 20);
     h->ShowCaret();
@@ -458,26 +452,26 @@ TEST(Painting, LayeredCaretBlinksOverTheWindowImage) {
     TempDir dir;
     WriteSkin(dir, PixelSkin());
     TestWindow w(dir, L"P");
-    ASSERT_TRUE(w.ok());
-    WindowHost* h = w.host();
+    ASSERT_TRUE(w.Ok());
+    WindowHost* h = w.Host();
     ASSERT_TRUE(h->CreateCaret(2, 10));
     h->SetCaretPos(5, 5);
     h->ShowCaret();
     ASSERT_NE(0u, h->GetCaretTimerId());
     // Ticks alternate between the image with the caret and without it; the
     // kept window image never holds the caret.
-    ::SendMessageW(w.hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
+    ::SendMessageW(w.Hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
     EXPECT_TRUE(h->IsCaretDrawn());
     EXPECT_EQ(0xFFFFFFFFu, w.Pixel(5, 5));
-    ::SendMessageW(w.hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
+    ::SendMessageW(w.Hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
     EXPECT_FALSE(h->IsCaretDrawn());
-    ::SendMessageW(w.hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
+    ::SendMessageW(w.Hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
     EXPECT_TRUE(h->IsCaretDrawn());
     // Nothing blinks while the window is being moved or sized.
-    ::SendMessageW(w.hwnd(), WM_ENTERSIZEMOVE, 0, 0);
-    ::SendMessageW(w.hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
+    ::SendMessageW(w.Hwnd(), WM_ENTERSIZEMOVE, 0, 0);
+    ::SendMessageW(w.Hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
     EXPECT_TRUE(h->IsCaretDrawn());
-    ::SendMessageW(w.hwnd(), WM_EXITSIZEMOVE, 0, 0);
+    ::SendMessageW(w.Hwnd(), WM_EXITSIZEMOVE, 0, 0);
     h->HideCaret();
     EXPECT_FALSE(h->IsCaretDrawn());
     h->DestroyCaret();
@@ -490,7 +484,7 @@ TEST(UiDispatcher, WorkerTasksRunOnTheWindowThreadInOrder) {
     TempDir dir;
     WriteSkin(dir, LayoutSkin());
     TestWindow w(dir, L"L");
-    ASSERT_TRUE(w.ok());
+    ASSERT_TRUE(w.Ok());
     const DWORD uiThread = ::GetCurrentThreadId();
     constexpr int kPerThread = 1000;
     std::vector<int> seen[2];
@@ -499,7 +493,7 @@ TEST(UiDispatcher, WorkerTasksRunOnTheWindowThreadInOrder) {
     auto* progress = w.As<duProgress>(L"P");
     auto worker = [&](int t) {
         for (int i = 0; i < kPerThread; ++i) {
-            const bool ok = PostUiTask(w.hwnd(), [&, t, i] {
+            const bool ok = PostUiTask(w.Hwnd(), [&, t, i] {
                 if (::GetCurrentThreadId() != uiThread) ++offThread;
                 seen[t].push_back(i);
                 if (t == 0 && IsValidPlugin(progress)) {
@@ -533,11 +527,11 @@ TEST(UiDispatcher, TasksForAGoneWindowAreDroppedUnrun) {
     TempDir dir;
     WriteSkin(dir, LayoutSkin());
     auto w = std::make_unique<TestWindow>(dir, L"L");
-    ASSERT_TRUE(w->ok());
+    ASSERT_TRUE(w->Ok());
     auto token = std::make_shared<int>(0);
     std::weak_ptr<int> watch = token;
     bool ran = false;
-    HWND hwnd = w->hwnd();
+    HWND hwnd = w->Hwnd();
     ASSERT_TRUE(PostUiTask(hwnd, [token, &ran] { ran = true; }));
     token.reset();
     w.reset();  // the window goes away before its queue is run

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 
+#include "app/CommandLine.h"
 #include "service/ServiceFacts.h"
 #include <vector>
 
@@ -19,7 +20,9 @@ class duPlugin;
 class duWindowManager;
 class RunFolder;
 
-// The step of the run that failed first (see RunOutcome.h).
+// The step of the run that failed first (see RunOutcome.h), and how a run
+// that never reached its end stopped; each kind has its exit code
+// (ExitCodes.h).
 enum class FailureKind {
     None,
     Start,         // no worker, thread or semaphore could be had
@@ -27,16 +30,27 @@ enum class FailureKind {
     Verify,
     Setup,
     NotInstalled,  // a selected package ended uninstalled without a failure of its own
+    InvalidArguments,
+    InvalidFolder,
+    PackageList,     // the preparation did not obtain the package list
+    OfficeInTheWay,  // an unattended run found Word or Excel still running
+    Cancelled,       // the window was closed before the run ended
 };
 struct RunFailure {
     FailureKind kind = FailureKind::None;
     std::wstring setupName;  // the package's; empty for a failure at the start
     std::wstring name;
     std::wstring version;
+    std::wstring detail;  // what failed, for a failure of no package ("…, ")
     int code = 0;
 };
 
 struct AppState {
+    // The switches, set once at start.
+    RunOptions options;
+    // Window thread only: how the run ends if the window closes now.
+    FailureKind ending = FailureKind::Cancelled;
+
     std::wstring caption;
     HWND mainWindow = nullptr;
     DWORD uiThreadId = 0;
@@ -98,6 +112,16 @@ struct AppState {
     // window thread only), and so are the next N semaphores.
     std::wstring refusedThread;
     std::atomic<int> refuseSemaphores{0};
+
+    // How long an unattended run waits for Word and Excel to end by
+    // themselves; how long an unattended Finish page stays (seconds).
+    DWORD officeWaitMs = 120000;
+    int passiveCloseSeconds = 5;
+    // Window thread only: the button an unattended run presses by itself
+    // when the countdown on it ends.
+    std::wstring autoCloseButton;
+    std::wstring autoCloseLabel;
+    int autoCloseLeft = 0;
 
     // Where verified package copies run from; made by the start button
     // before the workers exist (null when it could not be made).

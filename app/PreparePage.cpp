@@ -8,6 +8,7 @@
 #include "app/Resources.h"
 #include "app/SetupRows.h"
 #include "app/UiThread.h"
+#include "app/Unattended.h"
 #include "app/WorkerThreads.h"
 #include "dulib/ctrl/Engine.h"
 #include "service/ModelSetup.h"
@@ -39,7 +40,12 @@ void CheckOffice() {
         ::Sleep(400);
         warn = major <= 11;
     }
-    if (warn) ::MessageBoxW(app.mainWindow, LoadResText(IDS_WORD_WARNING).c_str(), L"警告", MB_ICONINFORMATION);
+    if (!warn) return;
+    if (IsUnattended()) {
+        WriteLog(LoadResText(IDS_WORD_WARNING) + L"（无人值守：继续安装）", LOG_WARN);
+        return;
+    }
+    ::MessageBoxW(app.mainWindow, LoadResText(IDS_WORD_WARNING).c_str(), L"警告", MB_ICONINFORMATION);
 }
 
 std::wstring PrepareFailureText(int code) {
@@ -48,13 +54,30 @@ std::wstring PrepareFailureText(int code) {
     return LoadResText(IDS_LIST_FAILED) + suffix;
 }
 
-// Window thread: the page's error mode, showing the failure text.
-void ShowPrepareFailure(const std::wstring& text) {
+// Window thread: the page's error mode, showing the failure text; closing
+// now ends the run as `kind`, which an unattended run does by itself.
+void ShowPrepareFailure(const std::wstring& text, FailureKind kind) {
     AppState& app = App();
+    app.ending = kind;
     ShowPrepareError(true);
     ::KillTimer(app.mainWindow, IDT_PREPARE_INFO);
     SetControlText(app.prepareInfo, text);
-    if (!::IsWindowVisible(app.mainWindow)) ::ShowWindow(app.mainWindow, SW_SHOW);
+    ShowMainWindowIfHidden();
+    if (IsUnattended()) PressBySelfSoon(L"CancelPrepareBtn");
+}
+
+// Window thread: the package list has arrived and its rows exist.
+void ShowPackages() {
+    const std::wstring refused = ApplyExclusions();
+    if (!refused.empty()) {
+        WriteLog(refused, LOG_ERROR);
+        ShowPrepareFailure(refused, FailureKind::InvalidArguments);
+        return;
+    }
+    if (duPlugin* page = FindControl(L"PrepareLayout")) SetPluginVisible(page, FALSE);
+    ShowSetupPage();
+    ::KillTimer(App().mainWindow, IDT_PREPARE_INFO);
+    if (IsUnattended()) StartUnattended();
 }
 
 void PrepareFailed(int code) {
@@ -65,7 +88,7 @@ void PrepareFailed(int code) {
     // retry starts only after this worker has ended.
     std::optional<ReportInFlight> inFlight;
     if (report) inFlight.emplace();
-    RunOnUi([text = app.resultText] { ShowPrepareFailure(text); });
+    RunOnUi([text = app.resultText] { ShowPrepareFailure(text, FailureKind::PackageList); });
     if (!report) return;
     CModelSetup::Instance().ReportSetupResult(CurrentServiceFacts(), LoadResText(IDS_INSTALLER_VERSION), L"");
     app.lastReportedPrepareCode = code;
@@ -74,9 +97,7 @@ void PrepareFailed(int code) {
 void PrepareWorker() {
     AppState& app = App();
     WriteLog(L"开始准备安装信息...", LOG_INFO);
-    RunOnUi([] {
-        if (App().mainWindow && !::IsWindowVisible(App().mainWindow)) ::ShowWindow(App().mainWindow, SW_SHOW);
-    });
+    RunOnUi(ShowMainWindowIfHidden);
     app.productCode.clear();
     app.windowsName.clear();
     app.officeName.clear();
@@ -109,11 +130,7 @@ void PrepareWorker() {
     app.resultCode = FetchSetupList(L"");
     if (app.resultCode == 0) {
         SetPrepareProgress(100);
-        RunOnUi([] {
-            if (duPlugin* page = FindControl(L"PrepareLayout")) SetPluginVisible(page, FALSE);
-            ShowSetupPage();
-            ::KillTimer(App().mainWindow, IDT_PREPARE_INFO);
-        });
+        RunOnUi(ShowPackages);
         return;
     }
     PrepareFailed(app.resultCode);
@@ -142,7 +159,7 @@ void LaunchPrepareWorker() {
     app.prepareRunning = false;
     app.resultCode = static_cast<int>(kNoResourcesCode);
     app.resultText = PrepareFailureText(app.resultCode);
-    ShowPrepareFailure(app.resultText);
+    ShowPrepareFailure(app.resultText, FailureKind::Start);
 }
 
 } // namespace
@@ -183,6 +200,7 @@ void ShowPrepareError(bool error) {
 
 void StartPrepare() {
     AppState& app = App();
+    app.ending = FailureKind::Cancelled;
     app.lastShownProgress = 0;
     if (auto* bar = dynamic_cast<duProgress*>(app.prepareBar)) bar->SetPos(0);
     RedrawPlugin(app.prepareBar, TRUE);

@@ -21,6 +21,11 @@ int StateOf(FailureKind kind) {
     }
 }
 
+bool IsPackageFailure(FailureKind kind) {
+    return kind == FailureKind::Download || kind == FailureKind::Verify || kind == FailureKind::Setup ||
+           kind == FailureKind::NotInstalled;
+}
+
 // A selected package that ended uninstalled although nothing failed: the
 // run still failed, with a code of its own.
 constexpr int kNotInstalledCode = ERROR_INSTALL_FAILURE;
@@ -37,10 +42,13 @@ void FailRun(FailureKind kind, const SetupInfo& item, int code) {
     Remember(failure);
 }
 
-void FailRunAtStart(int code) {
+void FailRunAtStart(int code) { FailRunBeforePackages(FailureKind::Start, code, L""); }
+
+void FailRunBeforePackages(FailureKind kind, int code, const std::wstring& detail) {
     RunFailure failure;
-    failure.kind = FailureKind::Start;
+    failure.kind = kind;
     failure.code = code;
+    failure.detail = detail;
     Remember(failure);
 }
 
@@ -79,6 +87,7 @@ RunResult DecideRunResult(const std::vector<SetupInfo>& selected) {
         }
     }
     RunResult result;
+    result.kind = failure.kind;
     if (failure.kind == FailureKind::None) {
         result.text = L"【安装成功】";
         return result;
@@ -86,8 +95,8 @@ RunResult DecideRunResult(const std::vector<SetupInfo>& selected) {
     // A code of 0 would read as a success to the service.
     result.code = failure.code != 0 ? failure.code : kNotInstalledCode;
     const std::wstring info = FailureInfoLine(StateOf(failure.kind), result.code);
-    result.text = failure.kind == FailureKind::Start
-                      ? L"【安装失败】" + info
+    result.text = !IsPackageFailure(failure.kind)
+                      ? L"【安装失败】" + failure.detail + info
                       : L"【安装失败】name：" + failure.name + L"_V" + failure.version + L", " + info;
     return result;
 }

@@ -13,6 +13,9 @@
 void FailRun(FailureKind kind, const SetupInfo& item, int code);
 // The run could not start its workers or semaphores. Any thread.
 void FailRunAtStart(int code);
+// The run failed before any package for another reason (`kind`); `detail`
+// says what, ending in ", ". Any thread.
+void FailRunBeforePackages(FailureKind kind, int code, const std::wstring& detail);
 // A copy of the first failure of the run (kind None while there is none).
 RunFailure FirstRunFailure();
 // The start button begins a run without failures.
@@ -27,5 +30,6 @@ std::wstring FailureInfoLine(int state, int code);
 struct RunResult {
     std::wstring text;
     int code = 0;
+    FailureKind kind = FailureKind::None;
 };
 RunResult DecideRunResult(const std::vector<SetupInfo>& selected);

@@ -168,6 +168,8 @@ TEST(PrepareChild, Failure) {
     std::wstring expected = L"获取在线安装信息失败, Code=" + std::to_wstring(App().resultCode);
     EXPECT_NE(App().resultCode, 0);
     EXPECT_EQ(std::wstring(FindControl(L"PrepareProgressInfo")->GetText()), expected);
+    // The error mode shows before the worker has sent its report.
+    ASSERT_TRUE(PumpUntil([] { return App().reportsInFlight == 0; }, 60000));
     EXPECT_EQ(App().lastReportedPrepareCode, App().resultCode) << "the failure was reported once";
 
     // Retry goes back to the progress mode at 0 % and runs the preparation again.

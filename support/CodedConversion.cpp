@@ -55,3 +55,10 @@ std::wstring CCodedConversion::Utf8ToWide(const std::string& text) const {
     if (text.empty()) return std::wstring();
     return ToWide(CP_UTF8, text.c_str(), static_cast<int>(text.size()));
 }
+
+size_t Utf16CutLength(const wchar_t* text, size_t length, size_t limit) {
+    if (!text || length <= limit) return text ? length : 0;
+    size_t cut = limit;
+    if (cut > 0 && text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;
+    return cut;
+}

@@ -12,7 +12,10 @@ DcGraphics::DcGraphics(HDC dc, const RECT& area) : dc_(dc) {
     RECT clip = {};
     bool deep = bitmap && ::GetObjectW(bitmap, sizeof(info), &info) && info.bmBitsPixel == 32 && info.bmBits;
     if (!deep) {
-        GdipCreateFromHDC(dc, &graphics_.graphics);
+        // Drawn through the DC, limited to the area like the copy would be.
+        if (GdipCreateFromHDC(dc, &graphics_.graphics) == Ok)
+            GdipSetClipRectI(graphics_.graphics, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                             CombineModeIntersect);
         return;
     }
     // Only the visible part of the area is worth copying (and a skin may

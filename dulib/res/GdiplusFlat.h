@@ -36,7 +36,7 @@ bool DrawImageIntoPixels(GpImage* image, BYTE* pixels, int width, int height, bo
 // device context. On a 32-bit bitmap the area is copied into a premultiplied
 // GDI+ bitmap, drawn on, and copied back when the object goes away, so the
 // alpha channel comes out right and the DC's clip and origin hold; on anything
-// else the graphics draw through the DC.
+// else the graphics draw through the DC, clipped to the area as well.
 class DcGraphics {
 public:
     DcGraphics(HDC dc, const RECT& area);

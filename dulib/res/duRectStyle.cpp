@@ -43,19 +43,22 @@ void duRectStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha) {
     if (border_) DrawBorder(dc, r, alpha);
 }
 
-// The outline is drawn through four thin strips along the edges rather than
-// one copy of the whole rectangle: each strip sees the whole outline (so dashes
-// run on), but only the pixels near the edges are copied and composed.
+// The pen is centred on the outline, so half of it (and a pixel of
+// smoothing) lies outside the rectangle: every area drawn reaches that far,
+// whatever the rectangle's size. Large rectangles are drawn through four thin
+// strips along the edges rather than one copy of the whole rectangle: each
+// strip draws the whole outline clipped to itself (so dashes run on), the
+// strips do not overlap, and only the pixels near the edges are copied and
+// composed.
 void duRectStyle::DrawBorder(HDC dc, const RECT& r, int alpha) {
-    int width = r.right - r.left, height = r.bottom - r.top;
-    long long margin = std::max(borderWidth_, 1) / 2 + 2;
-    RECT whole = {r.left - 1, r.top - 1, r.right + 1, r.bottom + 1};
+    const long long width = static_cast<long long>(r.right) - r.left;
+    const long long height = static_cast<long long>(r.bottom) - r.top;
+    const LONG m = static_cast<LONG>(std::max(borderWidth_, 1) / 2 + 2);
     std::vector<RECT> areas;
-    if (margin > 64 || width <= 4 * margin || height <= 4 * margin) {
-        areas.push_back(whole);
+    if (width <= 4LL * m || height <= 4LL * m) {
+        areas.push_back(RECT{r.left - m, r.top - m, r.right + m, r.bottom + m});
     } else {
-        LONG m = static_cast<LONG>(margin);
-        LONG right = r.right - 1, bottom = r.bottom - 1;  // the outline's far edges
+        const LONG right = r.right - 1, bottom = r.bottom - 1;  // the outline's far edges
         areas.push_back(RECT{r.left - m, r.top - m, right + m + 1, r.top + m + 1});
         areas.push_back(RECT{r.left - m, bottom - m, right + m + 1, bottom + m + 1});
         areas.push_back(RECT{r.left - m, r.top + m + 1, r.left + m + 1, bottom - m});
@@ -68,7 +71,8 @@ void duRectStyle::DrawBorder(HDC dc, const RECT& r, int alpha) {
             GdipCreatePen1(MakeArgb(borderColor_, alpha), static_cast<REAL>(borderWidth_), UnitPixel, &pen.pen) != Ok)
             continue;
         GdipSetPenDashStyle(pen.pen, DashStyleOf(borderType_.c_str()));
-        GdipDrawRectangleI(graphics.get(), pen.pen, r.left, r.top, width - 1, height - 1);
+        GdipDrawRectangleI(graphics.get(), pen.pen, r.left, r.top, static_cast<INT>(width - 1),
+                           static_cast<INT>(height - 1));
     }
 }
 

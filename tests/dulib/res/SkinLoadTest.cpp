@@ -43,8 +43,16 @@ void ExtractSkin(const std::wstring& folder) {
 
 // A file beside this test's source (Z: is the Linux root under Wine).
 std::wstring DataPath(const std::wstring& relative) {
-    std::string source = __FILE__;
-    std::wstring path = L"Z:" + std::wstring(source.begin(), source.begin() + source.rfind('/') + 1) + relative;
+    // The source tree as ctest names it; __FILE__ serves only when it is
+    // absolute (a compiler cache may make it relative to the build folder).
+    wchar_t root[MAX_PATH] = {};
+    std::wstring path;
+    if (::GetEnvironmentVariableW(L"KESTRANE_SOURCE_DIR", root, MAX_PATH)) {
+        path = L"Z:" + std::wstring(root) + L"/tests/dulib/res/" + relative;
+    } else {
+        std::string source = __FILE__;
+        path = L"Z:" + std::wstring(source.begin(), source.begin() + source.rfind('/') + 1) + relative;
+    }
     for (wchar_t& c : path)
         if (c == L'/') c = L'\\';
     return path;

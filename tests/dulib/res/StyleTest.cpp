@@ -275,3 +275,75 @@ TEST_F(Styles, MeasureUsesTheFirstMatchingTextItem) {
     EXPECT_EQ(untouched.cx, 5);
     group->MeasureStyleText(STATE_NORMAL, L"x", nullptr);
 }
+
+namespace {
+
+// Rows of column x, from y = 0 down, whose pixel differs from `untouched`.
+int CoveredRows(const Canvas& canvas, int x, int fromY, int toY, DWORD untouched) {
+    int n = 0;
+    for (int y = fromY; y < toY; ++y)
+        if (canvas.At(x, y) != untouched) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST_F(Styles, ThickBordersLookTheSameOnEveryRectangleSize) {
+    for (int width : {4, 8, 126, 130}) {
+        const std::wstring markup = L"<rect state='all' bborder='true' bordercolor='RGB(255,0,0)' borderwidth='" +
+                                    std::to_wstring(width) + L"'/>";
+        duStyleGroup* group = Load(("b" + std::to_string(width)).c_str(), markup);
+        const int m = width + 4;  // room for the outer half
+        int outside[2] = {}, inside[2] = {}, leftOutside[2] = {};
+        // Small rectangles are still wider than the pen (a pen wider than the
+        // rectangle has a geometry of its own).
+        const int sizes[2] = {width < 20 ? 20 : 200, width < 20 ? 400 : 600};
+        for (int i = 0; i < 2; ++i) {
+            const int side = sizes[i];
+            Canvas canvas(side + 2 * m, side + 2 * m, kUntouched);
+            const RECT r = {m, m, m + side, m + side};
+            group->DrawStyle(canvas.dc(), &r, STATE_NORMAL, nullptr, 255);
+            const int mid = m + side / 2;
+            outside[i] = CoveredRows(canvas, mid, 0, m, kUntouched);
+            inside[i] = CoveredRows(canvas, mid, m, m + std::min(side / 2, width), kUntouched);
+            int left = 0;
+            for (int x = 0; x < m; ++x)
+                if (canvas.At(x, mid) != kUntouched) ++left;
+            leftOutside[i] = left;
+        }
+        // The pen is centred on the outline: about half of it lies outside.
+        EXPECT_NEAR(outside[1], width / 2, 1) << width;
+        EXPECT_EQ(outside[0], outside[1]) << width << ": the outer half on a small rectangle";
+        EXPECT_EQ(leftOutside[0], leftOutside[1]) << width;
+        EXPECT_EQ(leftOutside[1], outside[1]) << width;
+        EXPECT_GT(inside[1], 0) << width;
+    }
+}
+
+TEST_F(Styles, BorderOnATargetWithoutAlphaIsDrawnOnce) {
+    duStyleGroup* group = Load("g", L"<rect state='all' bborder='true' bordercolor='RGB(255,0,0)' borderwidth='6'/>");
+    constexpr int kSide = 200, kStride = kSide * 3;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = kSide;
+    info.bmiHeader.biHeight = -kSide;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    BitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ASSERT_TRUE(bitmap);
+    std::memset(bits, 0xFF, kStride * kSide);
+    MemoryDc dc(::CreateCompatibleDC(nullptr));
+    SelectGuard select(dc.get(), bitmap.get());
+    const RECT r = {20, 20, 180, 180};
+    group->DrawStyle(dc.get(), &r, STATE_NORMAL, nullptr, 128);
+    ::GdiFlush();
+    // Half-transparent red over white, once: green and blue near 127, not the
+    // 16 of four layers.
+    const BYTE* top = static_cast<const BYTE*>(bits) + 20 * kStride + 100 * 3;
+    EXPECT_NEAR(top[1], 127, 6);
+    EXPECT_NEAR(top[0], 127, 6);
+    EXPECT_EQ(top[2], 255);
+    const BYTE* corner = static_cast<const BYTE*>(bits) + 20 * kStride + 20 * 3;
+    EXPECT_NEAR(corner[1], 127, 6);
+}

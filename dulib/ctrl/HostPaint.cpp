@@ -50,10 +50,11 @@ void WindowHost::PaintPlugin(HDC dc, duPlugin* plugin, const RECT& clip) {
     plugin->GetRect(&r);
     if (plugin->IsCached()) {
         const int w = r.right - r.left, h = r.bottom - r.top;
-        // Around a single-plugin repaint the others' last renderings serve.
+        // Around a single-plugin repaint the others' last renderings serve,
+        // as long as they still show the plugin as it is.
         SIZE cachedSize{};
-        if (reuseCache_ && BitmapSize(plugin->GetCacheBitmap(), &cachedSize, nullptr) && cachedSize.cx == w &&
-            cachedSize.cy == h) {
+        if (reuseCache_ && plugin->IsCacheFresh() && BitmapSize(plugin->GetCacheBitmap(), &cachedSize, nullptr) &&
+            cachedSize.cx == w && cachedSize.cy == h) {
             BlendBitmap(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top,
                         plugin->GetCacheBitmap(), clip.left - r.left, clip.top - r.top, clip.right - clip.left,
                         clip.bottom - clip.top, 255);

@@ -126,6 +126,12 @@ bool WindowHost::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
     const bool pointer = msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL;
     if (pointer) TrackPointer();
 
+    // The capture plugin stands only while the window holds the capture and
+    // the plugin can still take input; otherwise it gets its release.
+    if (capture_ && ::GetCapture() != hwnd_) LoseCapture();
+    if (capture_ && (!IsValidPlugin(capture_) || capture_->IsDisable() || !IsPluginShown(capture_)))
+        ReleaseCapturePlugin(capture_);
+    if (torndown_) return true;
     if (capture_ && ::GetCapture() == hwnd_) {
         UINT event = 0;
         switch (msg) {
@@ -208,7 +214,11 @@ bool WindowHost::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
     case WM_WINDOWPOSCHANGED: {
         const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
         if (pos && !(pos->flags & SWP_NOSIZE) && IsValidPlugin(root_)) {
-            root_->Resize(nullptr);
+            {
+                LayoutScope layout(this);
+                root_->Resize(nullptr);
+            }
+            if (torndown_ || !IsValidPlugin(root_)) return torndown_;
             if (IsLayered()) PaintWindow(nullptr);
             else root_->ApplyRegion();
         }
@@ -289,6 +299,13 @@ bool WindowHost::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
         DispatchEvent(target, msg == WM_MOUSEHOVER ? EVENT_MOUSEHOVER : EVENT_MOUSELEAVE, pt.x, pt.y);
         return torndown_;
     }
+    case WM_CAPTURECHANGED:
+        // Another window took the pointer (a message box, Alt+Tab).
+        if (reinterpret_cast<HWND>(lParam) != hwnd_) LoseCapture();
+        return torndown_;
+    case WM_CANCELMODE:
+        CancelPointer();
+        return torndown_;
     case WM_ENTERSIZEMOVE:
         inSizeMove_ = true;
         return false;

@@ -54,7 +54,10 @@ public:
     virtual BOOL IsPassword() { return (editStyle_ & ES_PASSWORD) != 0; }
     virtual BOOL IsNumber() { return (editStyle_ & ES_NUMBER) != 0; }
     virtual void SetNumber(BOOL number);
-    virtual void SetTextColor(COLORREF color) { textColor_ = color; }
+    virtual void SetTextColor(COLORREF color) {
+        textColor_ = color;
+        InvalidateCache();
+    }
     virtual void SetSel(int start, int end);
     virtual void Paste();
     virtual void Copy();

@@ -99,7 +99,9 @@ void WindowHost::DispatchEvent(duPlugin* plugin, UINT event, WPARAM a, LPARAM b)
         const bool set = event == EVENT_SETFOCUS;
         plugin->SetFocus(set ? 1 : 0);
         NotifyUser(plugin, set ? DUM_SETFOCUS : DUM_KILLFOCUS, 0, 0);
-        if (!IsValidPlugin(plugin)) break;
+        // The handler may have moved the focus on (or hidden the plugin):
+        // the control hears only of what still holds.
+        if (!IsValidPlugin(plugin) || torndown_ || (focus_ == plugin) != set) break;
         if (set) plugin->OnSetFocus(reinterpret_cast<duPlugin*>(a));
         else plugin->OnKillFocus(reinterpret_cast<duPlugin*>(a));
         if (IsValidPlugin(plugin)) RedrawPlugin(plugin, TRUE);

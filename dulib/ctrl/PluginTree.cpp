@@ -81,7 +81,11 @@ duPlugin* AttachChild(duPlugin* plugin, duPlugin* parent, const wchar_t* sibling
     // A plugin cannot become a child of its own descendant.
     for (duPlugin* a = parent; a; a = a->GetParent())
         if (a == plugin) return nullptr;
-    return LinkChild(plugin, parent, siblingName);
+    duPlugin* old = LinkChild(plugin, parent, siblingName);
+    // Under a hidden parent the plugin is no longer shown: focus, hot and
+    // capture let it go as if it had been hidden.
+    if (WindowHost* host = plugin->GetHost()) host->OnPluginHidden();
+    return old;
 }
 
 bool IsPluginShown(duPlugin* plugin) {

@@ -140,8 +140,21 @@ void WindowHost::AddPlugin(duPlugin* plugin) {
 
 void WindowHost::ForgetPlugin(duPlugin* plugin) {
     zorder_.Remove(plugin);
-    for (auto it = names_.begin(); it != names_.end();)
-        it = it->second == plugin ? names_.erase(it) : std::next(it);
+    for (auto it = names_.begin(); it != names_.end();) {
+        if (it->second != plugin) {
+            ++it;
+            continue;
+        }
+        // The name passes to the next plugin that bears it, if any.
+        const std::wstring name = it->first;
+        it = names_.erase(it);
+        for (duPlugin* p : zorder_.PaintOrder()) {
+            if (p != plugin && IsValidPlugin(p) && name == p->GetName()) {
+                names_.emplace(name, p);
+                break;
+            }
+        }
+    }
     for (auto it = timers_.begin(); it != timers_.end();) {
         if (it->second == plugin) {
             ::KillTimer(hwnd_, it->first);
@@ -168,7 +181,9 @@ duPlugin* WindowHost::GetPluginByName(const wchar_t* name) const {
 
 void WindowHost::SetFocusPlugin(duPlugin* plugin, BOOL set) {
     if (set) {
-        if (plugin == focus_ || !IsValidPlugin(plugin)) return;
+        // Only a control that is shown takes the focus (a handler may have
+        // hidden the control just pressed).
+        if (plugin == focus_ || !IsValidPlugin(plugin) || !IsPluginShown(plugin)) return;
         duPlugin* old = focus_;
         focus_ = plugin;
         if (IsValidPlugin(old)) DispatchEvent(old, EVENT_KILLFOCUS, reinterpret_cast<WPARAM>(plugin), 0);

@@ -42,6 +42,10 @@ public:
     // Drops every reference the host holds to a plugin that is going away.
     void ForgetPlugin(duPlugin* plugin);
     duPlugin* GetPluginByName(const wchar_t* name) const;
+    // The tables as they are, for owners that check them.
+    const std::map<std::wstring, duPlugin*>& GetNameMap() const { return names_; }
+    const std::map<UINT, duPlugin*>& GetTimerMap() const { return timers_; }
+    const std::vector<duPlugin*>& GetMessageHooks() const { return hooks_; }
 
     // --- operations for the controls ---------------------------------------------
     duPlugin* GetFocusPlugin() const { return focus_; }
@@ -63,6 +67,8 @@ public:
     void HideCaret();
     void SetCaretPos(int x, int y);
     UINT GetCaretTimerId() const { return caretTimerId_; }
+    // A caret exists (created and not yet destroyed), shown or not.
+    bool HasCaret() const { return caretSystem_ || caretBitmap_; }
     bool IsCaretDrawn() const { return caretShown_; }
     // What SetPluginVisible does after the flag changed.
     void OnPluginHidden();

@@ -89,6 +89,8 @@ public:
     int GetScrollDirection() const { return direction_; }
     UINT GetTimerId() const { return timerId_; }
     bool IsModified() const { return model_.Modified(); }
+    // Between its focus arriving and leaving: the edit has made the caret.
+    bool OwnsCaret() const { return focused_; }
 
 protected:
     ~duEdit() override;

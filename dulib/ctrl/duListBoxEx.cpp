@@ -37,10 +37,12 @@ duScroll* duListBoxEx::GetScrollBar() {
     return nullptr;
 }
 
-bool duListBoxEx::IsItem(duPlugin* plugin) {
-    if (!plugin || !IsValidPlugin(plugin) || plugin->GetParent() != this || !plugin->IsVisible()) return false;
+bool duListBoxEx::IsOwnRow(duPlugin* plugin) {
+    if (!plugin || !IsValidPlugin(plugin) || plugin->GetParent() != this) return false;
     return !(vertScrollBar_[0] && _wcsicmp(plugin->GetName(), vertScrollBar_) == 0);
 }
+
+bool duListBoxEx::IsItem(duPlugin* plugin) { return IsOwnRow(plugin) && plugin->IsVisible(); }
 
 void duListBoxEx::OnInitialized() {
     if (duScroll* bar = GetScrollBar()) bar->SetScrollPos(0);

@@ -24,16 +24,19 @@ public:
     virtual void RefreshItems();
     virtual duPlugin* GetHotItem() { return hot_; }
     virtual void SetHotItem(duPlugin* item) {
+        if (item && !IsOwnRow(item)) return;  // only the list's own rows
         hot_ = item;
         InvalidateCache();
     }
     virtual duPlugin* GetPressedItem() { return pressed_; }
     virtual void SetPressedItem(duPlugin* item) {
+        if (item && !IsOwnRow(item)) return;  // only the list's own rows
         pressed_ = item;
         InvalidateCache();
     }
     virtual duPlugin* GetSelectedItem() { return selected_; }
     virtual void SetSelectedItem(duPlugin* item) {
+        if (item && !IsOwnRow(item)) return;  // only the list's own rows
         selected_ = item;
         InvalidateCache();
     }
@@ -50,6 +53,8 @@ public:
     duScroll* GetScrollBar();
     // A live, visible row of this list.
     bool IsItem(duPlugin* plugin);
+    // A live child of this list other than its scroll bar, visible or not.
+    bool IsOwnRow(duPlugin* plugin);
 
 private:
     void UpdateRange(duScroll* bar);

@@ -56,6 +56,13 @@ private:
     GpGraphicsOwner graphics_;
 };
 
+// Draws the segment a-b with the pen where it can show near `visible` (the
+// target's clip box). A segment far longer than the box is cut to the part
+// near it first, with the dash pattern moved on by what was cut away: a
+// dashed pen along millions of pixels would otherwise be widened dash by dash.
+void DrawSegmentNear(GpGraphics* graphics, GpPen* pen, DashStyle dash, int penWidth, double ax, double ay, double bx,
+                     double by, const RECT& visible);
+
 // ARGB value from a colour and an alpha (clamped to 0..255).
 ARGB MakeArgb(COLORREF color, int alpha);
 // Dash style for a line-type word ("solid", "dash", "dot", "dashdot",

@@ -1,5 +1,6 @@
 #include "dulib/res/duRectStyle.h"
 
+#include "dulib/res/Coordinates.h"
 #include "dulib/res/Dib32.h"
 #include "dulib/res/GdiplusFlat.h"
 #include "dulib/res/Painters.h"
@@ -50,10 +51,26 @@ void duRectStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha) {
 // strip draws the whole outline clipped to itself (so dashes run on), the
 // strips do not overlap, and only the pixels near the edges are copied and
 // composed.
-void duRectStyle::DrawBorder(HDC dc, const RECT& r, int alpha) {
+void duRectStyle::DrawBorder(HDC dc, const RECT& placed, int alpha) {
+    const LONG m = static_cast<LONG>(std::min(std::max(borderWidth_, 1) / 2 + 2, kCoordinateLimit));
+    RECT r = placed;
+    RECT visible{};
+    if (::GetClipBox(dc, &visible) == ERROR) return;
+    // A rectangle far larger than the target is cut to the part near it
+    // first: the edges moved stay out of sight, and a dashed pen is not
+    // widened along millions of pixels (the dashes of the edges in sight may
+    // start at another place of their pattern then).
+    const long long tooLarge = 4LL * ((visible.right - visible.left) + (visible.bottom - visible.top)) + 1000 + 4LL * m;
+    if (static_cast<long long>(r.right) - r.left > tooLarge || static_cast<long long>(r.bottom) - r.top > tooLarge) {
+        const LONG reach = 2 * m;
+        r.left = std::max<LONG>(r.left, SaturateCoordinate(static_cast<long long>(visible.left) - reach));
+        r.top = std::max<LONG>(r.top, SaturateCoordinate(static_cast<long long>(visible.top) - reach));
+        r.right = std::min<LONG>(r.right, SaturateCoordinate(static_cast<long long>(visible.right) + reach));
+        r.bottom = std::min<LONG>(r.bottom, SaturateCoordinate(static_cast<long long>(visible.bottom) + reach));
+        if (r.right <= r.left || r.bottom <= r.top) return;
+    }
     const long long width = static_cast<long long>(r.right) - r.left;
     const long long height = static_cast<long long>(r.bottom) - r.top;
-    const LONG m = static_cast<LONG>(std::max(borderWidth_, 1) / 2 + 2);
     std::vector<RECT> areas;
     if (width <= 4LL * m || height <= 4LL * m) {
         areas.push_back(RECT{r.left - m, r.top - m, r.right + m, r.bottom + m});

@@ -488,3 +488,18 @@ TEST_F(EditTest, NeighbourRepaintShowsTheEditsNewText) {
     ASSERT_TRUE(RedrawPlugin(win_->Host()->GetRoot(), FALSE));
     EXPECT_GT(CountPixels(edit_, IsReddish), 10);
 }
+
+TEST_F(EditTest, AFocusHandlerThatMovesTheFocusOnLeavesNoCaretBehind) {
+    win_->onNotify = [this](duPlugin* p, const NotifyRecord& r) {
+        if (r.code == DUM_SETFOCUS && p == edit_) win_->Host()->SetFocusPlugin(pwd_, TRUE);
+    };
+    POINT p = LinePoint(edit_, edit_->GetTextLine().left + 1);
+    win_->Click(p.x, p.y);
+    win_->onNotify = nullptr;
+    EXPECT_EQ(win_->Host()->GetFocusPlugin(), pwd_);
+    EXPECT_FALSE(edit_->OwnsCaret()) << "the edit made a caret for a focus it no longer has";
+    EXPECT_TRUE(pwd_->OwnsCaret());
+    win_->Type(L"k");
+    EXPECT_EQ(Text(edit_), L"");
+    EXPECT_EQ(Text(pwd_), L"k");
+}

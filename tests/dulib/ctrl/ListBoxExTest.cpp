@@ -501,3 +501,15 @@ TEST_F(ListBoxExTest, DisablingTheDraggingBarEndsItsDrag) {
     win_->Move(303, 140);
     EXPECT_EQ(bar_->GetScrollPos(), 0);
 }
+
+TEST_F(ListBoxExTest, RowSettersTakeOnlyTheListsOwnRows) {
+    std::vector<duPlugin*> rows = AddRows(2);
+    list_->SetSelectedItem(rows[1]);
+    EXPECT_EQ(list_->GetSelectedItem(), rows[1]);
+    list_->SetSelectedItem(win_->Get(L"Edit"));  // not a row of this list
+    list_->SetHotItem(bar_);                    // the bar is no row either
+    EXPECT_EQ(list_->GetSelectedItem(), rows[1]);
+    EXPECT_EQ(list_->GetHotItem(), nullptr);
+    list_->SetSelectedItem(nullptr);
+    EXPECT_EQ(list_->GetSelectedItem(), nullptr);
+}

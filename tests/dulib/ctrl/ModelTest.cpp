@@ -275,6 +275,18 @@ TEST(PluginTree, ClonesWithIndexedNamesAndRefusesTakenNames) {
     EXPECT_EQ(nullptr, ClonePlugin(templ, list, one, 9));
 }
 
+TEST(PluginTree, ANameTakenTwicePassesOnWhenItsBearerGoes) {
+    TempDir dir;
+    WriteSkin(dir, TreeSkin());
+    TestWindow w(dir);
+    ASSERT_TRUE(w.Ok());
+    duPlugin* first = w.Get(L"Dup");
+    ASSERT_STREQ(L"first", first->GetText());
+    first->Destroy();
+    ASSERT_NE(nullptr, w.Get(L"Dup"));
+    EXPECT_STREQ(L"second", w.Get(L"Dup")->GetText());
+}
+
 TEST(PluginTree, AttachChildMovesAfterNamedSibling) {
     TempDir dir;
     WriteSkin(dir, TreeSkin());

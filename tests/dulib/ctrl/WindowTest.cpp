@@ -258,6 +258,29 @@ TEST_F(InputTest, ClickingALayoutKeepsTheFocusWhereItWas) {
     EXPECT_EQ(w.Get(L"A"), w.Host()->GetFocusPlugin());
 }
 
+TEST_F(InputTest, TheFocusNeverRestsOnAHiddenControl) {
+    TestWindow& w = *w_;
+    WindowHost* host = w.Host();
+    // A handler hides the control being pressed: the press gives it no focus.
+    w.onNotify = [](duPlugin* p, const NotifyRecord& r) {
+        if (r.code == DUM_LBUTTONDOWN && wcscmp(p->GetName(), L"A") == 0) SetPluginVisible(p, FALSE);
+    };
+    w.Click(20, 20);
+    w.onNotify = nullptr;
+    EXPECT_EQ(nullptr, host->GetFocusPlugin());
+    // Nor is a hidden control given it directly.
+    host->SetFocusPlugin(w.Get(L"A"), TRUE);
+    EXPECT_EQ(nullptr, host->GetFocusPlugin());
+    // A focused control moved under a hidden parent lets it go.
+    w.Click(80, 20);
+    ASSERT_EQ(w.Get(L"B"), host->GetFocusPlugin());
+    SetPluginVisible(w.Get(L"Page"), FALSE);
+    AttachChild(w.Get(L"B"), w.Get(L"Page"), nullptr);
+    EXPECT_EQ(nullptr, host->GetFocusPlugin());
+    EXPECT_EQ(nullptr, host->GetHotPlugin());
+    EXPECT_FALSE(w.Get(L"B")->IsFocus());
+}
+
 TEST_F(InputTest, PointerLeavingTheWindowLetsTheSameButtonBeEnteredAgain) {
     TestWindow& w = *w_;
     w.Move(20, 20);
@@ -494,6 +517,19 @@ TEST(Painting, ARepaintShowsTheCurrentLookOfCachedPluginsAround) {
     EXPECT_PRED2(Near, 0xFF807F00u, w.Pixel(15, 15));
     EXPECT_EQ(0xFF808080u, w.Pixel(45, 30));
     EXPECT_EQ(0xFF0000FFu, w.Pixel(60, 30)) << "outside the glass nothing was repainted";
+}
+
+TEST(Painting, AHugeCachedControlIsDrawnWithoutAPictureOfItsSize) {
+    TempDir dir;
+    WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="P" width="100" height="60" style="white">
+  <static name="Huge" cached="true" left="10" top="10" width="5000000" height="30" style="blue"/>
+</duwindow>)XML"));
+    TestWindow w(dir, L"P");
+    ASSERT_TRUE(w.Ok());
+    // Five million by thirty pixels would be a 600 MB picture.
+    EXPECT_EQ(nullptr, w.Get(L"Huge")->GetCacheBitmap());
+    EXPECT_EQ(0xFF0000FFu, w.Pixel(50, 20));
+    EXPECT_EQ(0xFFFFFFFFu, w.Pixel(5, 5));
 }
 
 TEST(Painting, NormalWindowPaintsOnWmPaint) {

@@ -347,3 +347,26 @@ TEST_F(Styles, BorderOnATargetWithoutAlphaIsDrawnOnce) {
     const BYTE* corner = static_cast<const BYTE*>(bits) + 20 * kStride + 20 * 3;
     EXPECT_NEAR(corner[1], 127, 6);
 }
+
+TEST_F(Styles, DashedStrokesWithFarEndsAreDrawnNearTheTarget) {
+    // Ends a billion pixels apart: widened dash by dash that took minutes.
+    duStyleGroup* group = Load("g",
+        L"<line state='all' color='RGB(0,0,255)' linewidth='1' linetype='dash' "
+        L"startpoint='(-1000000000,10)' endpoint='(1000000000,10)'/>"
+        L"<rect state='all' bborder='true' bordercolor='RGB(0,0,255)' borderwidth='1' bordertype='dot' "
+        L"left='-1000000000' top='30' width='2000000000' height='1000000000'/>");
+    Canvas canvas(100, 40, kUntouched);
+    const RECT wide = {0, 0, 100, 40};
+    const DWORD start = ::GetTickCount();
+    group->DrawStyle(canvas.dc(), &wide, STATE_NORMAL, nullptr, 255);
+    EXPECT_LT(::GetTickCount() - start, 20000u);
+    int dashes = 0, dots = 0;
+    for (int x = 0; x < 100; ++x) {
+        if (canvas.At(x, 10) == Argb(255, 0, 0, 255)) ++dashes;
+        if (canvas.At(x, 30) == Argb(255, 0, 0, 255)) ++dots;
+    }
+    EXPECT_GT(dashes, 40);  // three of every four pixels of a dash pattern
+    EXPECT_LT(dashes, 100);
+    EXPECT_GT(dots, 20);    // every other pixel of a dot pattern
+    EXPECT_LT(dots, 100);
+}

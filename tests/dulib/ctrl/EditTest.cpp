@@ -45,6 +45,19 @@ protected:
 
     std::wstring Text(duEdit* e) { return e->GetText(); }
 
+    // Presses at the start of the long path in the plain edit and drags the
+    // pointer 40 pixels past the line's right edge; answers that point.
+    POINT DragPastTheRightEdge() {
+        edit_->SetText(kPath.c_str());
+        const RECT line = edit_->GetTextLine();
+        const POINT start = LinePoint(edit_, line.left + 1);
+        win_->Move(start.x, start.y);
+        win_->Down(start.x, start.y);
+        const POINT outside = LinePoint(edit_, line.right + 40);
+        win_->Move(outside.x, outside.y);
+        return outside;
+    }
+
     int CountPixels(duEdit* e, bool (*match)(DWORD)) {
         RECT r;
         e->GetRect(&r);
@@ -184,15 +197,9 @@ TEST_F(EditTest, CueTextShowsOnlyWhileEmpty) {
 }
 
 TEST_F(EditTest, DragBeyondTheRightEdgeKeepsExtendingOnEveryTick) {
-    edit_->SetText(kPath.c_str());
-    const RECT line = edit_->GetTextLine();
-    POINT start = LinePoint(edit_, line.left + 1);
-    win_->Move(start.x, start.y);
-    win_->Down(start.x, start.y);
+    const POINT outside = DragPastTheRightEdge();
     ASSERT_TRUE(edit_->IsTracking());
     EXPECT_EQ(win_->Host()->GetCapturePlugin(), edit_);
-    POINT outside = LinePoint(edit_, line.right + 40);
-    win_->Move(outside.x, outside.y);
     EXPECT_EQ(edit_->GetScrollDirection(), 1);
     const int reached = HIWORD(edit_->GetSel());
     EXPECT_GT(reached, 5);
@@ -390,15 +397,8 @@ TEST(EditOnLayeredWindow, TextKeepsItsAlpha) {
 
 // ---- input that must not reach the edit, and what survives changes ---------
 
-
 TEST_F(EditTest, CaptureTakenByAnotherWindowEndsTheDrag) {
-    edit_->SetText(kPath.c_str());
-    const RECT line = edit_->GetTextLine();
-    POINT start = LinePoint(edit_, line.left + 1);
-    win_->Move(start.x, start.y);
-    win_->Down(start.x, start.y);
-    POINT outside = LinePoint(edit_, line.right + 40);
-    win_->Move(outside.x, outside.y);
+    DragPastTheRightEdge();
     ASSERT_EQ(edit_->GetScrollDirection(), 1);
     const DWORD selection = edit_->GetSel();
 

@@ -44,7 +44,7 @@ const FixedSeed kSeeds[] = {
     {5, kOrdinary, "a handler hiding the pressed control left the focus on it"},
     {6, kOrdinary, "the focus went to a hidden control"},
     {7, kOrdinary, "the focus went to a control under a hidden layout"},
-    {8, kOrdinary, "a destroyed plugin took its name from a second plugin of that name"},
+    {8, kOrdinary, "a second plugin of a name could not be found once the first was destroyed"},
     {11, kExtreme, "a plugin moved under a hidden parent kept the focus"},
     {102, kExtreme, "a list kept another list's row as its selection"},
     {1002, kOrdinary, "a focus handler that moved the focus on still let the edit make its caret"},

@@ -198,28 +198,15 @@ TEST_F(AlphaText, RefusesMissingPieces) {
 TEST_F(AlphaText, WithoutA32BitTargetComposesOverTransparentBlack) {
     // A 24-bit DIB (rows of 300 bytes) has no alpha to read back: the text box
     // is composed over transparent black, and only the box is touched.
-    constexpr int kWidth = 100, kHeight = 30, kStride = kWidth * 3;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    BitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ASSERT_TRUE(bitmap);
-    std::memset(bits, 0xFF, kStride * kHeight);  // white
-    MemoryDc dc(::CreateCompatibleDC(nullptr));
-    SelectGuard select(dc.get(), bitmap.get());
+    constexpr int kWidth = 100, kHeight = 30;
+    Dib24 target(kWidth, kHeight);
     const RECT q = {0, 0, kWidth, kHeight};
-    ASSERT_TRUE(DrawAlphaText(dc.get(), font(), RGB(255, 0, 0), L"Red", 3, &q, ALPHATEXT_SINGLELINE));
-    ::GdiFlush();
+    ASSERT_TRUE(DrawAlphaText(target.dc(), font(), RGB(255, 0, 0), L"Red", 3, &q, ALPHATEXT_SINGLELINE));
     const SIZE extent = TextExtent(font(), L"Red", true);
-    const BYTE* p = static_cast<const BYTE*>(bits);
     int red = 0, black = 0, other = 0;
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
-            const BYTE* px = p + y * kStride + x * 3;  // blue, green, red
+            const BYTE* px = target.At(x, y);  // blue, green, red
             const bool inBox = x < extent.cx && y < extent.cy;
             if (!inBox) {
                 ASSERT_TRUE(px[0] == 0xFF && px[1] == 0xFF && px[2] == 0xFF) << x << "," << y << " outside the box";

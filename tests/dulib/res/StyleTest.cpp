@@ -322,29 +322,16 @@ TEST_F(Styles, ThickBordersLookTheSameOnEveryRectangleSize) {
 
 TEST_F(Styles, BorderOnATargetWithoutAlphaIsDrawnOnce) {
     duStyleGroup* group = Load("g", L"<rect state='all' bborder='true' bordercolor='RGB(255,0,0)' borderwidth='6'/>");
-    constexpr int kSide = 200, kStride = kSide * 3;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kSide;
-    info.bmiHeader.biHeight = -kSide;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    BitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ASSERT_TRUE(bitmap);
-    std::memset(bits, 0xFF, kStride * kSide);
-    MemoryDc dc(::CreateCompatibleDC(nullptr));
-    SelectGuard select(dc.get(), bitmap.get());
+    Dib24 target(200, 200);
     const RECT r = {20, 20, 180, 180};
-    group->DrawStyle(dc.get(), &r, STATE_NORMAL, nullptr, 128);
-    ::GdiFlush();
+    group->DrawStyle(target.dc(), &r, STATE_NORMAL, nullptr, 128);
     // Half-transparent red over white, once: green and blue near 127, not the
     // 16 of four layers.
-    const BYTE* top = static_cast<const BYTE*>(bits) + 20 * kStride + 100 * 3;
+    const BYTE* top = target.At(100, 20);
     EXPECT_NEAR(top[1], 127, 6);
     EXPECT_NEAR(top[0], 127, 6);
     EXPECT_EQ(top[2], 255);
-    const BYTE* corner = static_cast<const BYTE*>(bits) + 20 * kStride + 20 * 3;
+    const BYTE* corner = target.At(20, 20);
     EXPECT_NEAR(corner[1], 127, 6);
 }
 

@@ -8,6 +8,7 @@
 #include "net/Retry.h"
 #include "net/RetryingDownload.h"
 #include "net/WinHttpHandler.h"
+#include "tests/common/QuickRetries.h"
 #include "tests/common/TempDir.h"
 
 #include <winhttp.h>
@@ -48,15 +49,6 @@ std::string HeaderOfLastRequest(const std::string& name) {
     return request.substr(at, request.find("\r\n", at) - at);
 }
 
-// Waits short enough for a test, in the same proportions as the built-in ones.
-RetryPolicy QuickPolicy() {
-    RetryPolicy policy;
-    policy.firstWaitMs = 10;
-    policy.retryAfterSecondMs = 100;
-    policy.retryAfterCapMs = 1000;
-    return policy;
-}
-
 struct Sum {
     long long bytes = 0;
     int restarts = 0;
@@ -91,7 +83,7 @@ protected:
         task.context = sum;
         return task;
     }
-    int Download(Sum& sum, const RetryPolicy& policy = QuickPolicy()) {
+    int Download(Sum& sum, const RetryPolicy& policy = QuickRetries()) {
         return DownloadWithRetries(Task(&sum), policy, [this](const RetryNotice& n) { notices_.push_back(n); },
                                    &last_);
     }

@@ -3,6 +3,7 @@
 #include "service/ServiceFacts.h"
 #include "support/CodedConversion.h"
 #include "support/Log.h"
+#include "tests/common/QuickRetries.h"
 #include "tests/common/TempDir.h"
 
 #include <cstdio>

@@ -1,5 +1,9 @@
 #include "app/RunOutcome.h"
 
+#include "net/Retry.h"
+#include "net/WinHttpHandler.h"
+#include "service/SetupListRequest.h"
+
 #include <windows.h>
 
 namespace {
@@ -13,17 +17,35 @@ void Remember(const RunFailure& failure) {
     app.abort = true;
 }
 
+// The package state whose wording a run failure takes; 0 (the plain code)
+// for a failure of no particular step.
 int StateOf(FailureKind kind) {
     switch (kind) {
     case FailureKind::Download: return DownloadFailed;
     case FailureKind::Verify: return VerifyFailed;
-    default: return InstallFailed;
+    case FailureKind::Setup: return InstallFailed;
+    default: return 0;
     }
 }
 
 // A selected package that ended uninstalled although nothing failed: the
 // run still failed, with a code of its own.
 constexpr int kNotInstalledCode = ERROR_INSTALL_FAILURE;
+
+// A step's own class when the record names none.
+FailureClass ClassOfStep(FailureKind kind) {
+    switch (kind) {
+    case FailureKind::Verify: return FailureClass::DigestMismatch;
+    case FailureKind::Setup: return FailureClass::SetupFailed;
+    case FailureKind::NoDiskSpace: return FailureClass::DiskFull;
+    case FailureKind::FolderNotWritable: return FailureClass::FolderNotWritable;
+    default: return FailureClass::None;
+    }
+}
+
+bool IsBeforeDownloads(FailureKind kind) {
+    return kind == FailureKind::NoDiskSpace || kind == FailureKind::FolderNotWritable;
+}
 
 } // namespace
 
@@ -34,7 +56,73 @@ void FailRun(FailureKind kind, const SetupInfo& item, int code) {
     failure.name = item.name;
     failure.version = item.version;
     failure.code = code;
+    failure.failureClass =
+        item.failureClass ? static_cast<FailureClass>(item.failureClass) : ClassOfStep(kind);
     Remember(failure);
+}
+
+void FailRunBeforeDownloads(FailureKind kind, int code, const std::wstring& message) {
+    RunFailure failure;
+    failure.kind = kind;
+    failure.failureClass = ClassOfStep(kind);
+    failure.code = code;
+    failure.message = message;
+    Remember(failure);
+}
+
+FailureClass ClassOfTransport(int code, const ResponseFacts& facts) {
+    switch (ClassifyTransport(code, facts)) {
+    case TransportFailure::Connection: return FailureClass::NoConnection;
+    case TransportFailure::Dns: return FailureClass::Dns;
+    case TransportFailure::Proxy: return FailureClass::Proxy;
+    case TransportFailure::ProxyAuth: return FailureClass::ProxyAuth;
+    case TransportFailure::Tls: return FailureClass::Tls;
+    case TransportFailure::Server: return FailureClass::ServerError;
+    case TransportFailure::Disk: return FailureClass::DiskFull;
+    default: return FailureClass::None;
+    }
+}
+
+FailureClass ClassOfListFailure(int code, const ResponseFacts& facts) {
+    if (code == ERR_BAD_RESPONSE || code == ERR_BUFFER_TOO_SMALL) return FailureClass::ServerError;
+    return ClassOfTransport(code, facts);
+}
+
+std::wstring FailureClassText(FailureClass failureClass) {
+    switch (failureClass) {
+    case FailureClass::NoConnection: return L"网络连接失败";
+    case FailureClass::Dns: return L"域名解析失败";
+    case FailureClass::Proxy: return L"代理连接失败";
+    case FailureClass::ProxyAuth: return L"代理身份验证失败";
+    case FailureClass::Tls: return L"安全连接失败";
+    case FailureClass::ServerError: return L"服务器错误";
+    case FailureClass::DiskFull: return L"磁盘空间不足";
+    case FailureClass::DigestMismatch: return L"文件校验失败";
+    case FailureClass::SetupFailed: return L"安装程序出错";
+    case FailureClass::FolderNotWritable: return L"目录无法写入";
+    default: return std::wstring();
+    }
+}
+
+std::wstring FailureClassTag(FailureClass failureClass) {
+    switch (failureClass) {
+    case FailureClass::NoConnection: return L"no connection";
+    case FailureClass::Dns: return L"name not resolved";
+    case FailureClass::Proxy: return L"proxy unreachable";
+    case FailureClass::ProxyAuth: return L"proxy authentication";
+    case FailureClass::Tls: return L"TLS/certificate";
+    case FailureClass::ServerError: return L"server error";
+    case FailureClass::DiskFull: return L"disk full";
+    case FailureClass::DigestMismatch: return L"digest mismatch";
+    case FailureClass::SetupFailed: return L"setup failed";
+    case FailureClass::FolderNotWritable: return L"folder not writable";
+    default: return std::wstring();
+    }
+}
+
+std::wstring FailureReasonForLog(FailureClass failureClass) {
+    if (failureClass == FailureClass::None) return std::wstring();
+    return FailureClassText(failureClass) + L" [" + FailureClassTag(failureClass) + L"]";
 }
 
 void FailRunAtStart(int code) {
@@ -56,12 +144,17 @@ void ResetRunFailure() {
     app.firstFailure = RunFailure();
 }
 
-std::wstring FailureInfoLine(int state, int code) {
-    const wchar_t* format = state == DownloadFailed ? L"错误信息：下载失败，code=%d"
-                            : state == VerifyFailed ? L"错误信息：验证失败，code=%d"
-                                                    : L"错误信息：code=%d";
+std::wstring FailureInfoLine(int state, int code, FailureClass failureClass) {
+    // A failed verification says all there is to say; elsewhere the class
+    // follows the step, or stands for it where there was only the code.
+    if (failureClass == FailureClass::None && state == InstallFailed) failureClass = FailureClass::SetupFailed;
+    const std::wstring reason = state == VerifyFailed ? std::wstring() : FailureClassText(failureClass);
+    const std::wstring step = state == DownloadFailed ? L"下载失败" : state == VerifyFailed ? L"验证失败" : L"";
+    std::wstring said = step;
+    if (!reason.empty()) said = step.empty() ? reason : step + L"（" + reason + L"）";
     wchar_t line[128] = {};
-    _snwprintf_s(line, 128, _TRUNCATE, format, code);
+    _snwprintf_s(line, 128, _TRUNCATE, said.empty() ? L"错误信息：%scode=%d" : L"错误信息：%s，code=%d", said.c_str(),
+                 code);
     return line;
 }
 
@@ -85,7 +178,11 @@ RunResult DecideRunResult(const std::vector<SetupInfo>& selected) {
     }
     // A code of 0 would read as a success to the service.
     result.code = failure.code != 0 ? failure.code : kNotInstalledCode;
-    const std::wstring info = FailureInfoLine(StateOf(failure.kind), result.code);
+    if (IsBeforeDownloads(failure.kind)) {
+        result.text = L"【安装失败】错误信息：" + failure.message + L"，code=" + std::to_wstring(result.code);
+        return result;
+    }
+    const std::wstring info = FailureInfoLine(StateOf(failure.kind), result.code, failure.failureClass);
     result.text = failure.kind == FailureKind::Start
                       ? L"【安装失败】" + info
                       : L"【安装失败】name：" + failure.name + L"_V" + failure.version + L", " + info;

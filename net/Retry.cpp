@@ -150,3 +150,10 @@ std::wstring DescribeAttempt(int code, const ResponseFacts& facts) {
     }
     return text;
 }
+
+std::wstring RetryLogLine(const std::wstring& head, const RetryNotice& notice) {
+    wchar_t line[512] = {};
+    _snwprintf_s(line, 512, _TRUNCATE, L"%s 第%d次重试（共%d次），%u毫秒后开始，原因：%s", head.c_str(), notice.retry,
+                 notice.maxRetries, notice.waitMs, DescribeAttempt(notice.code, notice.facts).c_str());
+    return line;
+}

@@ -71,3 +71,5 @@ bool WaitBeforeRetry(unsigned ms, const std::atomic<int>* stopFlag);
 
 // "code=12030" or "HTTP 503, Retry-After 2 s", for the log.
 std::wstring DescribeAttempt(int code, const ResponseFacts& facts);
+// "<head> 第1次重试（共3次），1000毫秒后开始，原因：code=12030", for the log.
+std::wstring RetryLogLine(const std::wstring& head, const RetryNotice& notice);

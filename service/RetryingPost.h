@@ -16,6 +16,3 @@ int PostWithRetries(const std::wstring& serviceUrl, const std::wstring& path, co
 // An observer that logs each retry (level 2) under the operation's name and
 // then tells next, when there is one.
 RetryObserver LoggingRetries(const std::wstring& operation, const RetryObserver& next);
-
-// "<head> 第1次重试（共3次），1000毫秒后开始，原因：code=12030".
-std::wstring RetryLogLine(const std::wstring& head, const RetryNotice& notice);

@@ -41,7 +41,7 @@ protected:
     // Asks the capturing server, which answers `answer`.
     int Ask(const std::string& answer, int status = 200) {
         server_.SetBody(answer, status);
-        return RequestSetupList(server_.BaseUrl(), SampleFacts(), L"", list_);
+        return RequestSetupList(server_.BaseUrl(), SampleFacts(), L"", list_, QuickRetries());
     }
 
     CaptureServer server_;

@@ -106,7 +106,11 @@ TEST(InstallResilience, AMissingPackageIsNotRetried) {
 
 TEST(InstallResilience, AFileChangedBetweenTwoRunsStartsOverAndInstalls) {
     if (StartedWithSns()) GTEST_SKIP();
-    RunChildWithFaults({{"drop_after", "1000"}}, L"ResilienceChild.FirstRunIsCut");
+    // The first run always loses the connection near the end of the client's
+    // file, past where its revised build differs: splicing the two would not
+    // give the new file.
+    const std::string cut = std::to_string(ServedBytes("Kestrane_V1.0.3.exe").size() - 16);
+    RunChildWithFaults({{"drop_at", cut.c_str()}}, L"ResilienceChild.FirstRunIsCut");
     RunChildWithFaults({{"revise", "Kestrane_V1.0.3.exe"}}, L"ResilienceChild.SecondRunStartsOver");
 }
 
@@ -235,7 +239,7 @@ TEST(ResilienceChild, FirstRunIsCut) {
     EXPECT_EQ(client.errorCode, ERROR_WINHTTP_CONNECTION_ERROR);
     EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败（网络连接失败），code=12030");
     // What arrived stays for the next run, with the server's validator beside it.
-    EXPECT_EQ(FileSize(PackageFilePath(client)), 4000) << "four attempts of 1000 bytes";
+    EXPECT_EQ(FileSize(PackageFilePath(client)), client.size - 16);
     std::wstring validator;
     EXPECT_EQ(ReadStoredValidator(PackageFilePath(client), validator), StoredValidator::Usable);
 }
@@ -247,7 +251,8 @@ TEST(ResilienceChild, SecondRunStartsOver) {
     ASSERT_TRUE(run.SetupShown());
     SetupInfo client;
     ASSERT_TRUE(PackageList.GetAt(0, client));
-    ASSERT_EQ(FileSize(PackageFilePath(client)), 4000) << "the first run's part";
+    const long long part = FileSize(PackageFilePath(client));
+    ASSERT_GT(part, 0) << "the first run's part";
     ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
     ExpectEveryPackageInstalled(run);
     ASSERT_TRUE(PackageList.GetAt(0, client));
@@ -258,7 +263,9 @@ TEST(ResilienceChild, SecondRunStartsOver) {
     EXPECT_NE(ini.find("revised"), std::string::npos) << ini;
     // The resume asked for the rest of the old file only; the server sent the new one whole.
     const std::string journal = local_service::Journal(kClientPath);
-    EXPECT_NE(journal.find("\"range\": \"bytes=4000-\", \"if_range\": \"\\\""), std::string::npos) << journal;
+    EXPECT_NE(journal.find("\"range\": \"bytes=" + std::to_string(part) + "-\", \"if_range\": \"\\\""),
+              std::string::npos)
+        << journal;
     EXPECT_EQ(local_service::CountOf(journal, "\"status\": 206"), 0) << journal;
     const std::wstring text = log.Text();
     EXPECT_NE(text.find(L"从头下载, tool=Kestrane 翻译客户端"), std::wstring::npos);

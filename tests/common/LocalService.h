@@ -19,6 +19,8 @@
 // Faults (SetFault(name, value)); several may be on at once. A reset also
 // ends every stall in progress:
 //   drop_after=N     package files: close the connection after N body bytes
+//   drop_at=N        package files: close the connection at byte N of the
+//                    file, whatever range was asked for
 //   stall=S          any non-control request: wait S seconds before answering
 //   stall_after=N    package files: after N body bytes, wait stall_seconds
 //                    (default 30) before sending the rest

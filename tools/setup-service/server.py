@@ -414,6 +414,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             if not times or svc.count("cuts") <= times:
                 drop = svc.fault("flaky_after") or "1000"
         count = min(length, int(drop)) if drop else length
+        drop_at = svc.fault("drop_at")
+        if drop_at:  # the connection breaks at that byte of the file, whatever was asked
+            count = max(0, min(count, int(drop_at) - first))
         stall_at = svc.fault("stall_after")
         trickle = svc.fault("trickle")
         self.wfile.flush()
@@ -431,7 +434,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     return
             elif count > 0:
                 self.connection.sendfile(f, first, count)
-        if drop and count < length:
+        if count < length:
             self.close_connection = True
             try:
                 self.connection.shutdown(socket.SHUT_RDWR)

@@ -211,6 +211,22 @@ class ServiceTest(unittest.TestCase):
         request("GET", "/control/reset")
         self.assertEqual(old_etag, request("GET", path)[0].getheader("ETag"))
 
+    def test_drop_at_breaks_every_answer_at_one_byte_of_the_file(self):
+        files = json.loads(request("GET", "/control/packages")[1])
+        request("GET", "/control/fault?drop_at=3000")
+        for first, expected in ((0, 3000), (1000, 2000), (3000, 0)):
+            sock = socket.create_connection(("127.0.0.1", port()), timeout=30)
+            sock.sendall(("GET /packages/%s HTTP/1.1\r\nHost: x\r\nRange: bytes=%d-\r\n\r\n"
+                          % (files[0]["file"], first)).encode())
+            data = b""
+            while True:
+                chunk = sock.recv(65536)
+                if not chunk:
+                    break
+                data += chunk
+            sock.close()
+            self.assertEqual(expected, body_length(data))
+
     def test_flaky_cuts_every_nth_answer_a_number_of_times(self):
         entry = json.loads(request("GET", "/control/packages")[1])[0]
         request("GET", "/control/fault?flaky=2&flaky_times=2&flaky_after=500")

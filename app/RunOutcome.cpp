@@ -43,6 +43,31 @@ FailureClass ClassOfStep(FailureKind kind) {
     }
 }
 
+// What each class is called: for the user, and in plain words for the log.
+struct ClassWords {
+    FailureClass failureClass;
+    const wchar_t* text;
+    const wchar_t* tag;
+};
+const ClassWords kClassWords[] = {
+    {FailureClass::NoConnection, L"网络连接失败", L"no connection"},
+    {FailureClass::Dns, L"域名解析失败", L"name not resolved"},
+    {FailureClass::Proxy, L"代理连接失败", L"proxy unreachable"},
+    {FailureClass::ProxyAuth, L"代理身份验证失败", L"proxy authentication"},
+    {FailureClass::Tls, L"安全连接失败", L"TLS/certificate"},
+    {FailureClass::ServerError, L"服务器错误", L"server error"},
+    {FailureClass::DiskFull, L"磁盘空间不足", L"disk full"},
+    {FailureClass::DigestMismatch, L"文件校验失败", L"digest mismatch"},
+    {FailureClass::SetupFailed, L"安装程序出错", L"setup failed"},
+    {FailureClass::FolderNotWritable, L"目录无法写入", L"folder not writable"},
+};
+
+const ClassWords* WordsOf(FailureClass failureClass) {
+    for (const ClassWords& words : kClassWords)
+        if (words.failureClass == failureClass) return &words;
+    return nullptr;
+}
+
 bool IsBeforeDownloads(FailureKind kind) {
     return kind == FailureKind::NoDiskSpace || kind == FailureKind::FolderNotWritable;
 }
@@ -89,35 +114,13 @@ FailureClass ClassOfListFailure(int code, const ResponseFacts& facts) {
 }
 
 std::wstring FailureClassText(FailureClass failureClass) {
-    switch (failureClass) {
-    case FailureClass::NoConnection: return L"网络连接失败";
-    case FailureClass::Dns: return L"域名解析失败";
-    case FailureClass::Proxy: return L"代理连接失败";
-    case FailureClass::ProxyAuth: return L"代理身份验证失败";
-    case FailureClass::Tls: return L"安全连接失败";
-    case FailureClass::ServerError: return L"服务器错误";
-    case FailureClass::DiskFull: return L"磁盘空间不足";
-    case FailureClass::DigestMismatch: return L"文件校验失败";
-    case FailureClass::SetupFailed: return L"安装程序出错";
-    case FailureClass::FolderNotWritable: return L"目录无法写入";
-    default: return std::wstring();
-    }
+    const ClassWords* words = WordsOf(failureClass);
+    return words ? words->text : L"";
 }
 
 std::wstring FailureClassTag(FailureClass failureClass) {
-    switch (failureClass) {
-    case FailureClass::NoConnection: return L"no connection";
-    case FailureClass::Dns: return L"name not resolved";
-    case FailureClass::Proxy: return L"proxy unreachable";
-    case FailureClass::ProxyAuth: return L"proxy authentication";
-    case FailureClass::Tls: return L"TLS/certificate";
-    case FailureClass::ServerError: return L"server error";
-    case FailureClass::DiskFull: return L"disk full";
-    case FailureClass::DigestMismatch: return L"digest mismatch";
-    case FailureClass::SetupFailed: return L"setup failed";
-    case FailureClass::FolderNotWritable: return L"folder not writable";
-    default: return std::wstring();
-    }
+    const ClassWords* words = WordsOf(failureClass);
+    return words ? words->tag : L"";
 }
 
 std::wstring FailureReasonForLog(FailureClass failureClass) {

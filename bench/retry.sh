@@ -10,28 +10,15 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$1"
 cuts="${RETRY_BENCH_CUTS:-3}"
 source "$root/bench/table/rows.sh"
-work=$(mktemp -d)
-state="$work/service"
-cleanup() { bash "$root/tools/setup-service/stop.sh" "$state"; rm -rf "$work"; }
-trap cleanup EXIT
-
-bash "$root/tools/setup-service/start.sh" "$state" "$build/tools/sample-package/sample_package.exe" \
-  --big-package-mib 256 >/dev/null
-port=$(cat "$state/port")
-file="Big_256MiB.exe"
-url="http://127.0.0.1:$port/packages/$file"
-size=$(stat -c %s "$state/packages/$file")
-md5=$(md5sum "$state/packages/$file" | cut -d' ' -f1)
-cat "$state/packages/$file" >/dev/null  # every reader starts from the page cache
+source "$root/bench/common/big-package.sh"
+serve_big_package 256
 control() { curl -s "http://127.0.0.1:$port/control/$1" >/dev/null; }
 
-win() { local p="$1"; echo "Z:${p//\//\\}"; }
 run() { "$root/tools/wine-exec.sh" "$build/bench/bench_download.exe" retry "$url" "$(win "$work/p.bin")" | tr -d '\r'; }
 check() {
   [ "$1" = "$size" ] || { echo "retry bench: stored $1 bytes, expected $size" >&2; exit 1; }
   [ "$(md5sum "$work/p.bin" | cut -d' ' -f1)" = "$md5" ] || { echo "retry bench: the file differs" >&2; exit 1; }
 }
-best() { echo "if ($1 < $2) $1 else $2" | bc -l; }
 
 best_uncut=999; best_cut=999; waits=0
 for _ in 1 2 3; do

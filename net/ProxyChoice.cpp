@@ -132,8 +132,13 @@ std::wstring DescribeProxy(const ProxyChoice& choice) {
     case ProxySource::User: origin = L"用户设置"; break;
     case ProxySource::Machine: origin = L"WinHTTP设置"; break;
     }
-    if (!choice.UsesProxy()) return origin + L": 直接连接";
-    std::wstring line = origin + L": 代理 " + choice.proxy;
-    if (!choice.bypass.empty()) line += L", 例外 " + choice.bypass;
+    std::wstring line = origin + L": 直接连接";
+    if (choice.UsesProxy()) {
+        line = origin + L": 代理 " + choice.proxy;
+        if (!choice.bypass.empty()) line += L", 例外 " + choice.bypass;
+    }
+    // The settings are the user's to write: nothing in them may break the log's lines.
+    for (wchar_t& c : line)
+        if (c < 0x20 || c == 0x7F) c = L'?';
     return line;
 }

@@ -38,6 +38,25 @@ long long FileSize(const std::wstring& path) {
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+void ExpectEveryPackageInstalled(const InstallRun& run);
+
+// From the start button to the run's report, every package installed.
+void InstallEverything(InstallRun& run) {
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+    ExpectEveryPackageInstalled(run);
+}
+
+// From the start button to the run's report, the client's download failing
+// with code; client is its record afterwards.
+void RunWithTheClientsDownloadFailing(InstallRun& run, int code, SetupInfo& client) {
+    ASSERT_TRUE(run.SetupShown());
+    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
+    ASSERT_TRUE(PackageList.GetAt(0, client));
+    EXPECT_EQ(client.state, DownloadFailed);
+    EXPECT_EQ(client.errorCode, code);
+}
+
 void ExpectEveryPackageInstalled(const InstallRun& run) {
     SetupInfo item;
     for (unsigned i = 0; PackageList.GetAt(i, item); ++i) {
@@ -58,6 +77,17 @@ bool DriveMapped(const wchar_t* root) {
 
 std::string ScriptUrl() { return "http://127.0.0.1:" + std::to_string(local_service::Port()) + "/proxy.pac"; }
 std::string ProxyAddress() { return "127.0.0.1:" + std::to_string(local_service::ProxyPort()); }
+
+// Starts the run into folder, answers the box that stops it and waits for
+// the Finish page and the report; told is what the box said.
+void StartIntoABoxThatStopsTheRun(InstallRun& run, const std::wstring& folder, std::wstring& told) {
+    run.UseFolder(folder);
+    BoxAnswerer box(IDOK);
+    ASSERT_NO_FATAL_FAILURE(run.Start());
+    told = box.Text();
+    ASSERT_NO_FATAL_FAILURE(run.WaitForFinishPage());
+    ASSERT_NO_FATAL_FAILURE(run.WaitForReport());
+}
 
 // A run stopped by the checks before the first download: the user was told
 // why in a box, nothing was fetched or installed, and the report says it.
@@ -149,9 +179,7 @@ TEST(ResilienceChild, CutThreeTimes) {
     if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
     ChildLog log;
     InstallRun run;
-    ASSERT_TRUE(run.SetupShown());
-    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
-    ExpectEveryPackageInstalled(run);
+    ASSERT_NO_FATAL_FAILURE(InstallEverything(run));
 
     const std::wstring text = log.Text();
     EXPECT_EQ(Occurrences(text, L"[WARN] StartDLoadMethod tool=Kestrane 翻译客户端 第"), 3) << text.size();
@@ -193,9 +221,7 @@ TEST(ResilienceChild, ServiceUnavailable) {
     if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
     ChildLog log;
     InstallRun run;
-    ASSERT_TRUE(run.SetupShown());
-    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
-    ExpectEveryPackageInstalled(run);
+    ASSERT_NO_FATAL_FAILURE(InstallEverything(run));
     EXPECT_NE(log.Text().find(L"第1次重试（共3次），200毫秒后开始，原因：HTTP 503, Retry-After 2 s 服务器错误"),
               std::wstring::npos);
     // The second request came no sooner than asked (two of the test policy's 100 ms seconds).
@@ -211,12 +237,8 @@ TEST(ResilienceChild, NotFound) {
     if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
     ChildLog log;
     InstallRun run;
-    ASSERT_TRUE(run.SetupShown());
-    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
     SetupInfo client;
-    ASSERT_TRUE(PackageList.GetAt(0, client));
-    EXPECT_EQ(client.state, DownloadFailed);
-    EXPECT_EQ(client.errorCode, ERR_HTTP_STATUS);
+    ASSERT_NO_FATAL_FAILURE(RunWithTheClientsDownloadFailing(run, ERR_HTTP_STATUS, client));
     EXPECT_EQ(SetupStateText(client), L"下载失败：服务器错误");
     EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败（服务器错误），code=-3");
     ExpectReportedFailure(run.Report(), ERR_HTTP_STATUS, "错误信息：下载失败（服务器错误），code=-3");
@@ -231,12 +253,8 @@ TEST(ResilienceChild, NotFound) {
 TEST(ResilienceChild, FirstRunIsCut) {
     if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
     InstallRun run;
-    ASSERT_TRUE(run.SetupShown());
-    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
     SetupInfo client;
-    ASSERT_TRUE(PackageList.GetAt(0, client));
-    EXPECT_EQ(client.state, DownloadFailed);
-    EXPECT_EQ(client.errorCode, ERROR_WINHTTP_CONNECTION_ERROR);
+    ASSERT_NO_FATAL_FAILURE(RunWithTheClientsDownloadFailing(run, ERROR_WINHTTP_CONNECTION_ERROR, client));
     EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败（网络连接失败），code=12030");
     // What arrived stays for the next run, with the server's validator beside it.
     EXPECT_EQ(FileSize(PackageFilePath(client)), client.size - 16);
@@ -248,13 +266,11 @@ TEST(ResilienceChild, SecondRunStartsOver) {
     if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
     ChildLog log;
     InstallRun run(EarlierFiles::Kept);
-    ASSERT_TRUE(run.SetupShown());
     SetupInfo client;
     ASSERT_TRUE(PackageList.GetAt(0, client));
     const long long part = FileSize(PackageFilePath(client));
     ASSERT_GT(part, 0) << "the first run's part";
-    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
-    ExpectEveryPackageInstalled(run);
+    ASSERT_NO_FATAL_FAILURE(InstallEverything(run));
     ASSERT_TRUE(PackageList.GetAt(0, client));
     EXPECT_EQ(client.downloaded, client.size);
     // The revised package ran: its payload says so.
@@ -276,9 +292,7 @@ TEST(ResilienceChild, AllThroughTheProxy) {
     if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
     ChildLog log;
     InstallRun run;
-    ASSERT_TRUE(run.SetupShown());
-    ASSERT_NO_FATAL_FAILURE(run.StartAndFinish());
-    ExpectEveryPackageInstalled(run);
+    ASSERT_NO_FATAL_FAILURE(InstallEverything(run));
     const std::string seen = local_service::ProxyJournal();
     EXPECT_EQ(local_service::CountOf(seen, "\"path\": \"/api/setup/install\""), 1) << seen;
     EXPECT_EQ(local_service::CountOf(seen, "\"path\": \"/api/statistics\""), 1) << seen;
@@ -323,12 +337,8 @@ TEST(ResilienceChild, SmallVolume) {
     ULARGE_INTEGER available{};
     ASSERT_TRUE(::GetDiskFreeSpaceExW(kSmallDrive, &available, nullptr, nullptr));
     ASSERT_LT(available.QuadPart, needed);
-    run.UseFolder(L"S:\\Apps");
-    BoxAnswerer box(IDOK);
-    ASSERT_NO_FATAL_FAILURE(run.Start());
-    const std::wstring told = box.Text();
-    ASSERT_NO_FATAL_FAILURE(run.WaitForFinishPage());
-    ASSERT_NO_FATAL_FAILURE(run.WaitForReport());
+    std::wstring told;
+    ASSERT_NO_FATAL_FAILURE(StartIntoABoxThatStopsTheRun(run, L"S:\\Apps", told));
 
     EXPECT_EQ(told, L"磁盘 S:\\ 空间不足，还需要 " + MegabyteText(needed - available.QuadPart) + L"（需要 " +
                         MegabyteText(needed) + L"，可用 " + MegabyteText(available.QuadPart) + L"）");
@@ -343,12 +353,8 @@ TEST(ResilienceChild, ReadOnlyVolume) {
     if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
     InstallRun run;
     ASSERT_TRUE(run.SetupShown());
-    run.UseFolder(L"R:\\Apps");
-    BoxAnswerer box(IDOK);
-    ASSERT_NO_FATAL_FAILURE(run.Start());
-    const std::wstring told = box.Text();
-    ASSERT_NO_FATAL_FAILURE(run.WaitForFinishPage());
-    ASSERT_NO_FATAL_FAILURE(run.WaitForReport());
+    std::wstring told;
+    ASSERT_NO_FATAL_FAILURE(StartIntoABoxThatStopsTheRun(run, L"R:\\Apps", told));
     EXPECT_EQ(told.rfind(L"安装目录无法创建或写入：R:\\Apps\\QRN\\Kestrane（错误 ", 0), 0u)
         << CCodedConversion().WideToUtf8(told);
     ExpectStoppedBeforeDownloads(run, told, kFolderNotWritableCode);

@@ -127,7 +127,7 @@ inline std::string Answer(const std::string& packages) { return "{\"result\": tr
 inline void RunChildWithFaults(std::initializer_list<std::pair<const char*, const char*>> faults,
                                const wchar_t* child) {
     local_service::ResetFaults();
-    for (const auto& fault : faults) ASSERT_TRUE(local_service::SetFault(fault.first, fault.second));
+    ASSERT_TRUE(local_service::SetFaults(faults));
     RunChildTests(ServiceAddress(), child);
     local_service::ResetFaults();
 }

@@ -78,7 +78,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace local_service {
 
@@ -149,6 +151,12 @@ inline std::string Exchange(const std::string& method, const std::string& target
 // Switches one fault on (value "0" or "" switches it off).
 inline bool SetFault(const std::string& name, const std::string& value) {
     return Exchange("GET", "/control/fault?" + name + "=" + value) == "ok";
+}
+// Switches several faults on at once, e.g. {{"flaky", "1"}, {"flaky_times", "3"}}.
+inline bool SetFaults(std::initializer_list<std::pair<const char*, const char*>> faults) {
+    for (const auto& fault : faults)
+        if (!SetFault(fault.first, fault.second)) return false;
+    return true;
 }
 inline bool ResetFaults() { return Exchange("GET", "/control/reset") == "ok"; }
 inline bool SetInstallAnswer(const std::string& body) { return Exchange("POST", "/control/install-answer", body) == "ok"; }

@@ -4,6 +4,7 @@
 
 #include "net/WinHttpHandler.h"
 #include "support/TempNames.h"
+#include "tests/common/FileBytes.h"
 #include "tests/common/TempDir.h"
 
 #include <winhttp.h>
@@ -15,18 +16,6 @@
 
 namespace {
 const wchar_t kPackage[] = L"Kestrane_V1.0.3.exe";
-
-std::string ReadAll(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The package file exactly as the service serves it.
 std::string PackageBytes() {

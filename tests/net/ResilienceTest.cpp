@@ -9,6 +9,7 @@
 #include "net/RetryingDownload.h"
 #include "net/WinHttpHandler.h"
 #include "tests/common/QuickRetries.h"
+#include "tests/common/FileBytes.h"
 #include "tests/common/TempDir.h"
 
 #include <winhttp.h>
@@ -22,18 +23,6 @@
 namespace {
 const wchar_t kPackage[] = L"Kestrane_V1.0.3.exe";
 const char kPackagePath[] = "/packages/Kestrane_V1.0.3.exe";
-
-std::string ReadAll(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ServedFile(const std::string& relative) {
     const std::string path = local_service::BuildDirWindows() + "\\setup-service\\packages\\" + relative;
@@ -98,9 +87,7 @@ protected:
 }  // namespace
 
 TEST_F(Resilience, ACutDownloadIsRetriedFromTheBytesOnDiskUntilItIsWhole) {
-    ASSERT_TRUE(local_service::SetFault("flaky", "1"));
-    ASSERT_TRUE(local_service::SetFault("flaky_times", "3"));
-    ASSERT_TRUE(local_service::SetFault("flaky_after", "20000"));
+    ASSERT_TRUE(local_service::SetFaults({{"flaky", "1"}, {"flaky_times", "3"}, {"flaky_after", "20000"}}));
     Sum sum;
     ASSERT_EQ(0, Download(sum));
     EXPECT_EQ(package_, ReadAll(dest_));
@@ -122,10 +109,8 @@ TEST_F(Resilience, ACutDownloadIsRetriedFromTheBytesOnDiskUntilItIsWhole) {
 }
 
 TEST_F(Resilience, ServiceUnavailableIsWaitedForAsRetryAfterAsks) {
-    ASSERT_TRUE(local_service::SetFault("status", "503"));
-    ASSERT_TRUE(local_service::SetFault("status_times", "1"));
-    ASSERT_TRUE(local_service::SetFault("status_path", "/packages/"));
-    ASSERT_TRUE(local_service::SetFault("retry_after", "3"));
+    ASSERT_TRUE(local_service::SetFaults(
+        {{"status", "503"}, {"status_times", "1"}, {"status_path", "/packages/"}, {"retry_after", "3"}}));
     Sum sum;
     ASSERT_EQ(0, Download(sum));
     EXPECT_EQ(package_, ReadAll(dest_));
@@ -144,8 +129,7 @@ TEST_F(Resilience, ServiceUnavailableIsWaitedForAsRetryAfterAsks) {
 }
 
 TEST_F(Resilience, NotFoundIsNotRetried) {
-    ASSERT_TRUE(local_service::SetFault("status", "404"));
-    ASSERT_TRUE(local_service::SetFault("status_path", "/packages/"));
+    ASSERT_TRUE(local_service::SetFaults({{"status", "404"}, {"status_path", "/packages/"}}));
     Sum sum;
     EXPECT_EQ(ERR_HTTP_STATUS, Download(sum));
     EXPECT_TRUE(notices_.empty());
@@ -322,8 +306,7 @@ TEST_F(Resilience, AValidatorFileThatIsNoValidatorIsIgnoredAndNeverSent) {
 }
 
 TEST_F(Resilience, WithoutAValidatorAResumeAsksForTheRestAsBefore) {
-    ASSERT_TRUE(local_service::SetFault("no_validator", "1"));
-    ASSERT_TRUE(local_service::SetFault("drop_after", "1000"));
+    ASSERT_TRUE(local_service::SetFaults({{"no_validator", "1"}, {"drop_after", "1000"}}));
     CWinHttpHandler http(local_service::PackageUrl(kPackage));
     ASSERT_NE(0, http.DownloadResume(dest_, 0, 0, 8192, nullptr, &running_, nullptr));
     EXPECT_FALSE(Exists(ValidatorPathFor(dest_)));

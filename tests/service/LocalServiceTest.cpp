@@ -129,9 +129,7 @@ TEST_F(LocalSetupService, RefusalsAndBrokenAnswers) {
 
 TEST_F(LocalSetupService, AnUnavailableServiceIsAskedAgainAndEachRetryLogged) {
     CapturedLog log;
-    ASSERT_TRUE(local_service::SetFault("status", "503"));
-    ASSERT_TRUE(local_service::SetFault("status_times", "2"));
-    ASSERT_TRUE(local_service::SetFault("retry_after", "1"));
+    ASSERT_TRUE(local_service::SetFaults({{"status", "503"}, {"status_times", "2"}, {"retry_after", "1"}}));
     std::vector<RetryNotice> notices;
     ResponseFacts last;
     ASSERT_EQ(RequestSetupList(local_service::BaseUrl(), SampleFacts(), L"", list_, QuickRetries(),
@@ -162,8 +160,7 @@ TEST_F(LocalSetupService, AnUnavailableServiceIsAskedAgainAndEachRetryLogged) {
 
 TEST_F(LocalSetupService, AReportIsSentAgainOnlyWhenItCannotHaveBeenStored) {
     const std::string body = "\"path\": \"/api/statistics\"";
-    ASSERT_TRUE(local_service::SetFault("status", "503"));
-    ASSERT_TRUE(local_service::SetFault("status_times", "1"));
+    ASSERT_TRUE(local_service::SetFaults({{"status", "503"}, {"status_times", "1"}}));
     const long before = LastReportId();
     EXPECT_TRUE(PostStatistics(local_service::BaseUrl(), L"v", L"setup_online", L"{}", QuickRetries()));
     EXPECT_EQ(local_service::CountOf(local_service::Journal("/api/statistics"), body), 2);

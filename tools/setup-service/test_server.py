@@ -46,11 +46,25 @@ def journal(prefix="/"):
     return json.loads(request("GET", "/control/journal?path=" + prefix)[1])
 
 
-def raw_get(file_name):
-    """A socket that has sent a plain GET of a package file."""
+def raw_get(file_name, close=False, first=None):
+    """A socket that has sent a plain GET of a package file (from byte first
+    on, when given; asking the server to close after the answer, with close)."""
     sock = socket.create_connection(("127.0.0.1", port()), timeout=30)
-    sock.sendall(("GET /packages/%s HTTP/1.1\r\nHost: x\r\n\r\n" % file_name).encode())
+    extra = ("Range: bytes=%d-\r\n" % first if first is not None else "") + ("Connection: close\r\n" if close else "")
+    sock.sendall(("GET /packages/%s HTTP/1.1\r\nHost: x\r\n%s\r\n" % (file_name, extra)).encode())
     return sock
+
+
+def read_to_end(sock):
+    """Everything a socket receives until the other side closes it."""
+    data = b""
+    while True:
+        chunk = sock.recv(65536)
+        if not chunk:
+            break
+        data += chunk
+    sock.close()
+    return data
 
 
 def body_length(data):
@@ -215,17 +229,7 @@ class ServiceTest(unittest.TestCase):
         files = json.loads(request("GET", "/control/packages")[1])
         request("GET", "/control/fault?drop_at=3000")
         for first, expected in ((0, 3000), (1000, 2000), (3000, 0)):
-            sock = socket.create_connection(("127.0.0.1", port()), timeout=30)
-            sock.sendall(("GET /packages/%s HTTP/1.1\r\nHost: x\r\nRange: bytes=%d-\r\n\r\n"
-                          % (files[0]["file"], first)).encode())
-            data = b""
-            while True:
-                chunk = sock.recv(65536)
-                if not chunk:
-                    break
-                data += chunk
-            sock.close()
-            self.assertEqual(expected, body_length(data))
+            self.assertEqual(expected, body_length(read_to_end(raw_get(files[0]["file"], first=first))))
 
     def test_flaky_cuts_every_nth_answer_a_number_of_times(self):
         entry = json.loads(request("GET", "/control/packages")[1])[0]
@@ -233,14 +237,8 @@ class ServiceTest(unittest.TestCase):
         lengths = []
         for _ in range(6):
             sock = raw_get(entry["file"])
-            data = b""
-            while body_length(data) < entry["size"]:
-                chunk = sock.recv(65536)
-                if not chunk:
-                    break
-                data += chunk
-            sock.close()
-            lengths.append(body_length(data))
+            sock.sendall(b"GET /control/ping HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n")
+            lengths.append(min(entry["size"], body_length(read_to_end(sock))))
         size = entry["size"]
         self.assertEqual([size, 500, size, 500, size, size], lengths)
 
@@ -276,14 +274,7 @@ class ServiceTest(unittest.TestCase):
         request("GET", "/control/fault?drop_after=700")
         sock = socket.create_connection(("127.0.0.1", proxy_port()), timeout=30)
         sock.sendall(("GET http://127.0.0.1:%d%s HTTP/1.1\r\nHost: x\r\n\r\n" % (port(), path)).encode())
-        data = b""
-        while True:
-            chunk = sock.recv(65536)
-            if not chunk:
-                break
-            data += chunk
-        sock.close()
-        self.assertEqual(700, body_length(data))
+        self.assertEqual(700, body_length(read_to_end(sock)))
 
     def test_pac_names_the_proxy(self):
         resp, data = request("GET", "/proxy.pac")
@@ -322,15 +313,7 @@ class ServiceTest(unittest.TestCase):
     def test_drop_after_closes_early(self):
         files = json.loads(request("GET", "/control/packages")[1])
         request("GET", "/control/fault?drop_after=1000")
-        sock = raw_get(files[0]["file"])
-        data = b""
-        while True:
-            chunk = sock.recv(65536)
-            if not chunk:
-                break
-            data += chunk
-        sock.close()
-        self.assertEqual(1000, body_length(data))
+        self.assertEqual(1000, body_length(read_to_end(raw_get(files[0]["file"]))))
 
     def test_stall_ends_on_reset(self):
         request("GET", "/control/fault?stall=30")

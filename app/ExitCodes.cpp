@@ -13,6 +13,8 @@ int ExitCodeFor(FailureKind kind) {
     case FailureKind::Verify: return kExitDigestMismatch;
     case FailureKind::Setup: return kExitSetupFailed;
     case FailureKind::Cancelled: return kExitCancelled;
+    case FailureKind::NoDiskSpace: return kExitNoDiskSpace;
+    case FailureKind::FolderNotWritable: return kExitFolderNotWritable;
     }
     // A kind without a row is still no success.
     return kExitInstallerFailed;
@@ -35,6 +37,8 @@ std::wstring ExitCodeTable() {
         {kExitDigestMismatch, L"校验失败"},
         {kExitSetupFailed, L"组件安装失败"},
         {kExitCancelled, L"用户取消"},
+        {kExitNoDiskSpace, L"磁盘空间不足"},
+        {kExitFolderNotWritable, L"安装目录无法写入"},
     };
     std::wstring table;
     for (const auto& row : rows) table += std::to_wstring(row.code) + L"\t" + row.meaning + L"\n";

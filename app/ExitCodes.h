@@ -16,6 +16,8 @@ enum ExitCode : int {
     kExitDigestMismatch = 7,
     kExitSetupFailed = 8,       // a package setup failed; its own code is in the log and the report
     kExitCancelled = 9,
+    kExitNoDiskSpace = 10,        // a volume lacks the room, found before the first download
+    kExitFolderNotWritable = 11,  // the installation folder cannot be made or written
 };
 
 // The one table from how a run ended to the process's exit code.

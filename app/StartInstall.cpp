@@ -7,6 +7,7 @@
 #include "app/InstallWorker.h"
 #include "app/MainWindow.h"
 #include "app/OfficeGuard.h"
+#include "app/Preflight.h"
 #include "app/Resources.h"
 #include "app/RunFolder.h"
 #include "app/RunOutcome.h"
@@ -19,6 +20,7 @@
 #include "support/Log.h"
 #include "support/PackageList.h"
 #include "sysinfo/InstallDir.h"
+#include "sysinfo/LocalPaths.h"
 
 namespace {
 
@@ -96,6 +98,22 @@ void FailFirstDownload(int code) {
     FailRunAtStart(code);
 }
 
+// The checks before the first download; false (the run has failed, the
+// user told why) when one of them fails.
+bool PassesChecksBeforeDownloads(const std::wstring& folder) {
+    const PreflightResult check =
+        CheckBeforeDownloads(NeedOfSelectedPackages(PackageFolder(), ProductFolderIn(folder)));
+    if (check.kind == FailureKind::None) return true;
+    FailRunBeforeDownloads(check.kind, check.code, check.message);
+    const RunFailure failure = FirstRunFailure();
+    WriteLog(L"StartSetupBtn 安装前检查未通过：" + check.message + L", code=" + std::to_wstring(check.code) +
+                 L", 原因：" + FailureReasonForLog(failure.failureClass),
+             LOG_ERROR);
+    // Unattended, the Finish page says it and the run ends by itself.
+    if (!IsUnattended()) ::MessageBoxW(App().mainWindow, check.message.c_str(), L"提示", MB_OK | MB_ICONWARNING);
+    return false;
+}
+
 } // namespace
 
 bool IsAcceptableInstallFolder(const std::wstring& folder) { return !folder.empty() && IsValidInstallDir(folder); }
@@ -160,7 +178,7 @@ void WaitForOfficeThenStart() {
             RunOnUi(StartWorkersInRunFolder);
             return;
         }
-        FailRunBeforePackages(FailureKind::OfficeInTheWay, ERROR_TIMEOUT, L"Office进程未退出：" + running + L", ");
+        FailRunBeforeDownloads(FailureKind::OfficeInTheWay, ERROR_TIMEOUT, L"Office进程未退出：" + running);
         EndInstallPhase();
     });
     if (started) return;
@@ -190,19 +208,17 @@ void OnStartSetupButton(duPlugin*, int, int) {
     duPlugin* list = FindControl(L"SetupList");
     if (!page || !startLine || !progressLine || !list) return;
     const bool selected = BeginRun(folder, page, startLine, progressLine, list);
-    if (!selected) {
-        EndRunWithoutWorkers();
-        return;
-    }
-    if (!IsUnattended()) {
-        StartWorkersInRunFolder();
-        return;
-    }
-    if (!folderAccepted) {
+    if (selected && !folderAccepted) {
         WriteLog(L"StartSetupBtn 安装目录无效: " + folder, LOG_ERROR);
-        FailRunBeforePackages(FailureKind::InvalidFolder, ERROR_BAD_PATHNAME, L"安装目录无效：" + folder + L", ");
+        FailRunBeforeDownloads(FailureKind::InvalidFolder, ERROR_BAD_PATHNAME, L"安装目录无效：" + folder);
+    }
+    if (!selected || !folderAccepted || !PassesChecksBeforeDownloads(folder)) {
         EndRunWithoutWorkers();
         return;
     }
-    WaitForOfficeThenStart();
+    if (IsUnattended()) {
+        WaitForOfficeThenStart();
+        return;
+    }
+    StartWorkersInRunFolder();
 }

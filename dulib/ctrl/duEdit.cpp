@@ -116,6 +116,7 @@ void duEdit::ComputeTextLine() {
     const int width = std::max<int>(r.right, averageWidth_);
     const int height = std::min<int>(fontHeight_, r.bottom);
     line_ = RECT{leftBorder_, topBorder_, width - rightBorder_, height + topBorder_};
+    InvalidateCache();
 }
 
 void duEdit::Resize(const RECT* parentRect) {
@@ -228,11 +229,15 @@ POINT duEdit::ClampToLine(int x, int y) {
 void duEdit::SetText(const wchar_t* text) {
     model_.SetText(text ? text : L"");
     first_ = 0;
+    InvalidateCache();
     UpdateCaret();
     NotifyUser(this, DUM_EDITCHANGE, 0, 0);
 }
 
-void duEdit::SetTipText(const wchar_t* text) { CopyPluginText(tipText_, text); }
+void duEdit::SetTipText(const wchar_t* text) {
+    CopyPluginText(tipText_, text);
+    InvalidateCache();
+}
 
 DWORD duEdit::GetSel() { return MAKELONG(model_.SelStart(), model_.SelEnd()); }
 
@@ -319,8 +324,10 @@ void duEdit::KeepCaretVisible() {
     const int caret = model_.Caret();
     if (LocalXOf(caret, xAt) < line_.left) {
         while (first_ > 0 && LocalXOf(caret, xAt) < line_.left + third) first_ = model_.PrevCharIndex(first_);
-    } else if (LocalXOf(caret, xAt) > line_.right) {
-        auto endVisible = [&] { return LocalXOf(model_.Length(), xAt) <= line_.right; };
+    } else if (LocalXOf(caret, xAt) >= line_.right) {
+        // The caret is a pixel wide at its x: at the line's right edge itself
+        // it would be clipped away.
+        auto endVisible = [&] { return LocalXOf(model_.Length(), xAt) < line_.right; };
         while (first_ < model_.Length() && LocalXOf(caret, xAt) > line_.right - third && !endVisible())
             first_ = model_.NextCharIndex(first_);
     }
@@ -499,7 +506,7 @@ LRESULT duEdit::OnWndMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
     // Hover is followed whether focused or not.
     if (msg == WM_MOUSEMOVE || msg == WM_MOUSELEAVE) {
         bool inside = false;
-        if (msg == WM_MOUSEMOVE && IsPluginShown(this)) {
+        if (msg == WM_MOUSEMOVE && IsPluginShown(this) && !IsDisable()) {
             RECT r;
             GetRect(&r);
             POINT p{PointerX(lParam), PointerY(lParam)};
@@ -513,6 +520,9 @@ LRESULT duEdit::OnWndMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (!IsFocusPlugin()) return 0;
+    // A disabled edit keeps the focus it had but takes no input of any kind;
+    // only being enabled again reaches it.
+    if (IsDisable() && msg != WM_ENABLE && msg != WM_GETTEXTLENGTH) return 0;
     switch (msg) {
     case WM_CHAR:
         Apply(model_.OnChar(static_cast<wchar_t>(wParam), KeyDown(VK_CONTROL)));

@@ -39,6 +39,7 @@ void duWindow::OnInitialized() {
 }
 
 void duWindow::Resize(const RECT* parentRect) {
+    LayoutScope layout(this);
     RECT r{};
     if (parentRect) r = *parentRect;
     else if (GetHwnd()) ::GetClientRect(GetHwnd(), &r);

@@ -1,5 +1,6 @@
 #include "dulib/res/duLineStyle.h"
 
+#include "dulib/res/Coordinates.h"
 #include "dulib/res/GdiplusFlat.h"
 #include "dulib/res/SkinXml.h"
 
@@ -32,19 +33,23 @@ void duLineStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha) {
     if (!dc || !rect) return;
     RECT p = PlaceIn(*rect);
     auto place = [&p](POINT v) {
-        return GpPoint{v.x < 0 ? p.right + v.x : p.left + v.x, v.y < 0 ? p.bottom + v.y : p.top + v.y};
+        return POINT{SaturateCoordinate(v.x < 0 ? static_cast<long long>(p.right) + v.x : static_cast<long long>(p.left) + v.x),
+                     SaturateCoordinate(v.y < 0 ? static_cast<long long>(p.bottom) + v.y : static_cast<long long>(p.top) + v.y)};
     };
-    GpPoint points[2] = {place(start_), place(end_)};
+    const POINT a = place(start_), b = place(end_);
+    RECT visible{};
+    if (::GetClipBox(dc, &visible) == ERROR) return;
     // The pen reaches half its width (and the dash caps a little more) past
     // the segment.
-    int reach = std::max(lineWidth_, 1) + 2;
-    RECT area = {std::min(points[0].X, points[1].X) - reach, std::min(points[0].Y, points[1].Y) - reach,
-                 std::max(points[0].X, points[1].X) + reach, std::max(points[0].Y, points[1].Y) + reach};
+    const long long reach = std::max(lineWidth_, 1) + 2LL;
+    RECT area = {SaturateCoordinate(std::min(a.x, b.x) - reach), SaturateCoordinate(std::min(a.y, b.y) - reach),
+                 SaturateCoordinate(std::max(a.x, b.x) + reach), SaturateCoordinate(std::max(a.y, b.y) + reach)};
     DcGraphics graphics(dc, area);
     GpPenOwner pen;
     if (!graphics ||
         GdipCreatePen1(MakeArgb(color_, alpha), static_cast<REAL>(lineWidth_), UnitPixel, &pen.pen) != Ok)
         return;
-    GdipSetPenDashStyle(pen.pen, DashStyleOf(lineType_.c_str()));
-    GdipDrawLinesI(graphics.get(), pen.pen, points, 2);
+    const DashStyle dash = DashStyleOf(lineType_.c_str());
+    GdipSetPenDashStyle(pen.pen, dash);
+    DrawSegmentNear(graphics.get(), pen.pen, dash, lineWidth_, a.x, a.y, b.x, b.y, visible);
 }

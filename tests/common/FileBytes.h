@@ -1,5 +1,8 @@
 #pragma once
-// Whole-file reads and writes for tests, by wide path.
+// Whole files as bytes, by wide path, for tests that check what the code
+// under test left on disk.
+#include <windows.h>
+
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -10,5 +13,8 @@ inline std::string ReadFileBytes(const std::wstring& path) {
 }
 
 inline void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+inline bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

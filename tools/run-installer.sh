@@ -53,6 +53,9 @@ fi
 shots="$build/screenshots"
 mkdir -p "$shots"
 rm -f "$shots"/*.png
+# The sample packages would download in a blink: sent in slices, the run is
+# slow enough to be seen under way.
+curl -fsS "http://127.0.0.1:$(cat "$service_state/port")/control/fault?trickle=65536" >/dev/null
 run_headless() {
   "$wine_exec" "$build/app/KestraneSetup.exe" "$service" /passive "$@" &
   local installer=$!
@@ -63,13 +66,17 @@ run_headless() {
     convert "$shots/screen-$1.png" -crop 620x420+295+195 +repage "$shots/$1.png"
     echo "screenshot: $shots/$1.png"
   }
-  # Each page is waited for, then taken: the Prepare page, the Setup page
-  # (the run presses its start button by itself), the download and
-  # installation under way, and the Finish page, which closes by itself.
-  ctl wait 60 && ctl shown 准备安装 60 && shot prepare
-  ctl shown 选择安装内容 120 && shot setup
-  ctl shown 总进度 120 && shot installing
-  ctl shown 完成 600 && shot finish
+  # page NAME SECONDS SHOT: waits until the object of that accessible name
+  # shows, as a screen reader sees it, then takes the screenshot.
+  page() {
+    if ctl shown "$1" "$2"; then shot "$3"; else echo "not seen: $3" >&2; fi
+  }
+  # The Prepare page; the Setup page, whose start button the run presses by
+  # itself, with the downloads under way; the Finish page, which closes by
+  # itself after a countdown.
+  ctl wait 60 && page 准备安装 60 prepare
+  page 选择安装内容 120 setup
+  page 完成 600 finish
   local code=0
   wait "$installer" || code=$?
   return "$code"

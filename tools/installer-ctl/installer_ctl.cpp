@@ -56,11 +56,9 @@ bool HasShownObject(IAccessible* parent, const wchar_t* name, int depth) {
         ::VariantInit(&state);
         const bool shown = SUCCEEDED(child->get_accState(self, &state)) && state.vt == VT_I4 &&
                            (state.lVal & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)) == 0;
-        {
+        if (shown) {
             BSTR childName = nullptr;
             found = SUCCEEDED(child->get_accName(self, &childName)) && childName && std::wcscmp(childName, name) == 0;
-            std::fprintf(stderr, "%*s", depth * 2, ""); for (const wchar_t* c = childName; c && *c; ++c) std::fprintf(stderr, "%04x ", *c); std::fprintf(stderr, " state %lx\n", state.vt == VT_I4 ? state.lVal : -1);
-            found = false;
             ::SysFreeString(childName);
             if (!found) found = HasShownObject(child, name, depth + 1);
         }

@@ -10,6 +10,7 @@
 #include "app/RunOutcome.h"
 #include "app/SetupPage.h"
 #include "tests/app/StandIns.h"
+#include "tests/common/FileBytes.h"
 
 #include <set>
 
@@ -70,11 +71,6 @@ void ExpectNothingShown(const ScriptedRun& run) {
 void ExpectReportCode(const ScriptedRun& run, int code, const std::string& text) {
     EXPECT_NE(run.report.find(EscapedRemarkPart("error_code", std::to_string(code))), std::string::npos) << run.report;
     EXPECT_NE(run.report.find(text), std::string::npos) << run.report;
-}
-
-std::string ReadFile(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 } // namespace
@@ -204,7 +200,7 @@ TEST(Unattended, InvalidUseEndsWithItsCodeBeforeAnyRequest) {
         ScriptedRun run(L"/quiet /log=\"" + log + L"\" /unknown");
         EXPECT_EQ(run.process.ExitCode(), static_cast<DWORD>(kExitInvalidArguments));
         ExpectNothingShown(run);
-        const std::string text = ReadFile(log);
+        const std::string text = ReadFileBytes(log);
         EXPECT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u) << "UTF-8 with its mark";
         EXPECT_NE(text.find("[ERROR] " + Utf8(L"命令行参数无效：未知的开关：/unknown")), std::string::npos) << text;
         EXPECT_NE(text.find(Utf8(L"退出码: 2")), std::string::npos) << text;
@@ -246,7 +242,7 @@ TEST(Unattended, PassiveShowsTheRunSkipsAnExcludedPackageAndClosesByItself) {
         EXPECT_EQ(FileExists(product + L"\\" + file), setupName != L"dotnet_runtime") << Utf8(setupName);
     ExpectReportCode(run, 0, "【安装成功】");
 
-    const std::string text = ReadFile(log);
+    const std::string text = ReadFileBytes(log);
     EXPECT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u) << "UTF-8 with its mark";
     for (const wchar_t* line : {L"运行方式：无人值守（/passive，显示窗口）", L"命令行 /exclude：不安装 .NET Framework",
                                 L"无人值守安装：代为接受使用协议，按默认设置开始安装", L"退出码: 0"})

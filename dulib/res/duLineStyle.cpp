@@ -28,23 +28,38 @@ void duLineStyle::CopyFrom(duStyleBase* other) {
     end_ = from->end_;
 }
 
-void duLineStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha) {
+void duLineStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha, const DpiScale& scale) {
     if (!dc || !rect) return;
-    RECT p = PlaceIn(*rect);
-    auto place = [&p](POINT v) {
-        return GpPoint{v.x < 0 ? p.right + v.x : p.left + v.x, v.y < 0 ? p.bottom + v.y : p.top + v.y};
+    RECT p = PlaceIn(*rect, scale);
+    auto place = [&p, &scale](POINT v) {
+        const int x = scale.Point(v.x), y = scale.Point(v.y);
+        return GpPoint{v.x < 0 ? p.right + x : p.left + x, v.y < 0 ? p.bottom + y : p.top + y};
     };
     GpPoint points[2] = {place(start_), place(end_)};
+    const int lineWidth = scale.Thickness(lineWidth_);
     // The pen reaches half its width (and the dash caps a little more) past
     // the segment.
-    int reach = std::max(lineWidth_, 1) + 2;
+    int reach = std::max(lineWidth, 1) + 2;
     RECT area = {std::min(points[0].X, points[1].X) - reach, std::min(points[0].Y, points[1].Y) - reach,
                  std::max(points[0].X, points[1].X) + reach, std::max(points[0].Y, points[1].Y) + reach};
     DcGraphics graphics(dc, area);
     GpPenOwner pen;
     if (!graphics ||
-        GdipCreatePen1(MakeArgb(color_, alpha), static_cast<REAL>(lineWidth_), UnitPixel, &pen.pen) != Ok)
+        GdipCreatePen1(MakeArgb(color_, alpha), static_cast<REAL>(lineWidth), UnitPixel, &pen.pen) != Ok)
         return;
     GdipSetPenDashStyle(pen.pen, DashStyleOf(lineType_.c_str()));
-    GdipDrawLinesI(graphics.get(), pen.pen, points, 2);
+    if (scale.IsIdentity()) {
+        GdipDrawLinesI(graphics.get(), pen.pen, points, 2);
+        return;
+    }
+    // An end names a pixel; scaled, the line runs through the middle of the
+    // pixels that pixel became, so that a thicker pen covers exactly them.
+    const REAL factor = static_cast<REAL>(scale.Dpi()) / kSkinDpi;
+    auto middle = [&p, factor](POINT v) {
+        const REAL x = (v.x < 0 ? p.right : p.left) + (v.x + 0.5f) * factor - 0.5f;
+        const REAL y = (v.y < 0 ? p.bottom : p.top) + (v.y + 0.5f) * factor - 0.5f;
+        return GpPointF{x, y};
+    };
+    const GpPointF scaled[2] = {middle(start_), middle(end_)};
+    GdipDrawLines(graphics.get(), pen.pen, scaled, 2);
 }

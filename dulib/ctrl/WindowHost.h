@@ -65,6 +65,7 @@ public:
     void HideCaret();
     void SetCaretPos(int x, int y);
     UINT GetCaretTimerId() const { return caretTimerId_; }
+    SIZE GetCaretSize() const { return SIZE{caretWidth_, caretHeight_}; }
     bool IsCaretDrawn() const { return caretShown_; }
     // What SetPluginVisible does after the flag changed.
     void OnPluginHidden();

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 
+#include "net/Retry.h"
 #include "service/ServiceFacts.h"
 #include <vector>
 
@@ -22,18 +23,38 @@ class RunFolder;
 // The step of the run that failed first (see RunOutcome.h).
 enum class FailureKind {
     None,
-    Start,         // no worker, thread or semaphore could be had
+    Start,              // no worker, thread or semaphore could be had
+    NoDiskSpace,        // checked before the first download: a volume lacks the room
+    FolderNotWritable,  // checked before the first download: the folder cannot be made or written
     Download,
     Verify,
     Setup,
-    NotInstalled,  // a selected package ended uninstalled without a failure of its own
+    NotInstalled,       // a selected package ended uninstalled without a failure of its own
+};
+// What a failure means to the user: each class has its short text for the
+// error mode, the rows and the Finish page (RunOutcome.h). Stored in a
+// package's record as an int.
+enum class FailureClass {
+    None,               // nothing more to say than the code
+    NoConnection,       // refused, reset, cut or timed out
+    Dns,                // the server's name could not be resolved
+    Proxy,              // the proxy could not be reached
+    ProxyAuth,          // the proxy wants credentials that could not be given
+    Tls,                // the secure channel or the certificate failed
+    ServerError,        // an error answer, or one that is not usable
+    DiskFull,
+    DigestMismatch,
+    SetupFailed,
+    FolderNotWritable,
 };
 struct RunFailure {
     FailureKind kind = FailureKind::None;
-    std::wstring setupName;  // the package's; empty for a failure at the start
+    FailureClass failureClass = FailureClass::None;
+    std::wstring setupName;  // the package's; empty for a failure before any package
     std::wstring name;
     std::wstring version;
     int code = 0;
+    std::wstring message;    // a failure before any package: what the user was told
 };
 
 struct AppState {
@@ -71,6 +92,9 @@ struct AppState {
     bool prepareWorkerEnabled = true;
     std::atomic<int> downloadShare{0};
     std::atomic<int> progressSum{0};
+    // How transient network failures are tried again (tests shorten the waits).
+    // Set before the workers start; read-only while they run.
+    RetryPolicy retryPolicy;
 
     // Set once by the start button before the workers exist, read-only after:
     // the folder that was checked is the folder every package goes to.

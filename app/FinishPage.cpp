@@ -94,7 +94,7 @@ FinishOutcome DescribeOutcome(const SetupInfo& item) {
         return outcome;
     }
     outcome.stateText = L"安装失败";
-    outcome.infoLine = FailureInfoLine(item.state, item.errorCode);
+    outcome.infoLine = FailureInfoLine(item.state, item.errorCode, static_cast<FailureClass>(item.failureClass));
     outcome.failed = true;
     return outcome;
 }
@@ -155,7 +155,7 @@ void ShowFinishPage(bool sendReport) {
     RunOnUi([rows, hasMain, mainProgram] { ShowFinishControls(rows, hasMain, mainProgram); });
     if (!report) return;
     CModelSetup::Instance().ReportSetupResult(CurrentServiceFacts(), LoadResText(IDS_INSTALLER_VERSION),
-                                              packageListText);
+                                              packageListText, app.retryPolicy);
     app.lastReportedFinishCode = app.resultCode;
 }
 

@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/PendingReports.h"
 #include "app/ProcessTerminator.h"
+#include "app/RunOutcome.h"
 #include "app/Resources.h"
 #include "app/SetupRows.h"
 #include "app/UiThread.h"
@@ -42,10 +43,12 @@ void CheckOffice() {
     if (warn) ::MessageBoxW(app.mainWindow, LoadResText(IDS_WORD_WARNING).c_str(), L"警告", MB_ICONINFORMATION);
 }
 
-std::wstring PrepareFailureText(int code) {
+// "获取在线安装信息失败（网络连接失败）, Code=12029": the class where there is one.
+std::wstring PrepareFailureText(int code, FailureClass failureClass = FailureClass::None) {
     wchar_t suffix[128] = {};
     _snwprintf_s(suffix, 128, _TRUNCATE, L", Code=%d", code);
-    return LoadResText(IDS_LIST_FAILED) + suffix;
+    const std::wstring reason = FailureClassText(failureClass);
+    return LoadResText(IDS_LIST_FAILED) + (reason.empty() ? L"" : L"（" + reason + L"）") + suffix;
 }
 
 // Window thread: the page's error mode, showing the failure text.
@@ -57,9 +60,11 @@ void ShowPrepareFailure(const std::wstring& text) {
     if (!::IsWindowVisible(app.mainWindow)) ::ShowWindow(app.mainWindow, SW_SHOW);
 }
 
-void PrepareFailed(int code) {
+void PrepareFailed(int code, FailureClass failureClass) {
     AppState& app = App();
-    app.resultText = PrepareFailureText(code);
+    app.resultText = PrepareFailureText(code, failureClass);
+    const std::wstring reason = FailureReasonForLog(failureClass);
+    if (!reason.empty()) WriteLog(L"PrepareWorker " + app.resultText + L", 原因：" + reason, LOG_ERROR);
     const bool report = code != app.lastReportedPrepareCode;
     // Counted before the page offers its buttons: closing waits for it, and a
     // retry starts only after this worker has ended.
@@ -67,7 +72,8 @@ void PrepareFailed(int code) {
     if (report) inFlight.emplace();
     RunOnUi([text = app.resultText] { ShowPrepareFailure(text); });
     if (!report) return;
-    CModelSetup::Instance().ReportSetupResult(CurrentServiceFacts(), LoadResText(IDS_INSTALLER_VERSION), L"");
+    CModelSetup::Instance().ReportSetupResult(CurrentServiceFacts(), LoadResText(IDS_INSTALLER_VERSION), L"",
+                                              app.retryPolicy);
     app.lastReportedPrepareCode = code;
 }
 
@@ -106,7 +112,8 @@ void PrepareWorker() {
     SetPrepareProgress(80);
 
     SetPrepareInfoText(LoadResText(IDS_STEP_LIST));
-    app.resultCode = FetchSetupList(L"");
+    FailureClass failureClass = FailureClass::None;
+    app.resultCode = FetchSetupList(L"", &failureClass);
     if (app.resultCode == 0) {
         SetPrepareProgress(100);
         RunOnUi([] {
@@ -116,7 +123,7 @@ void PrepareWorker() {
         });
         return;
     }
-    PrepareFailed(app.resultCode);
+    PrepareFailed(app.resultCode, failureClass);
 }
 
 void LaunchPrepareWorker();
@@ -147,14 +154,26 @@ void LaunchPrepareWorker() {
 
 } // namespace
 
-int FetchSetupList(const std::wstring& installedVersion) {
+int FetchSetupList(const std::wstring& installedVersion, FailureClass* failureClass) {
     AppState& app = App();
     PackageList.Clear();
     app.productCode = LoadResText(IDS_SETUP_NAME);
     app.listRequested = 1;
-    int code = CModelSetup::Instance().GetSetupList(CurrentServiceFacts(), installedVersion);
+    // A retry under way shows on the info line.
+    const auto showRetry = [](const RetryNotice& notice) {
+        wchar_t count[64] = {};
+        _snwprintf_s(count, 64, _TRUNCATE, L"（第%d次重试，共%d次）", notice.retry, notice.maxRetries);
+        SetPrepareInfoText(LoadResText(IDS_STEP_LIST) + count);
+    };
+    ResponseFacts last;
+    int code = CModelSetup::Instance().GetSetupList(CurrentServiceFacts(), installedVersion, app.retryPolicy,
+                                                    showRetry, &last);
+    if (failureClass) *failureClass = code == 0 ? FailureClass::None : ClassOfListFailure(code, last);
     if (code != 0) return code;
-    if (PackageList.Count() == 0) return -1;
+    if (PackageList.Count() == 0) {
+        if (failureClass) *failureClass = FailureClass::ServerError;
+        return -1;
+    }
     // Every package gets its row, those without a size too: they are
     // installed like the others.
     SetupInfo item;

@@ -7,6 +7,7 @@
 #include "app/InstallWorker.h"
 #include "app/MainWindow.h"
 #include "app/OfficeGuard.h"
+#include "app/Preflight.h"
 #include "app/Resources.h"
 #include "app/RunFolder.h"
 #include "app/RunOutcome.h"
@@ -17,6 +18,7 @@
 #include "support/Log.h"
 #include "support/PackageList.h"
 #include "sysinfo/InstallDir.h"
+#include "sysinfo/LocalPaths.h"
 
 namespace {
 
@@ -94,6 +96,21 @@ void FailFirstDownload(int code) {
     FailRunAtStart(code);
 }
 
+// The checks before the first download; false (the run has failed, the
+// user told why) when one of them fails.
+bool PassesChecksBeforeDownloads(const std::wstring& folder) {
+    const PreflightResult check =
+        CheckBeforeDownloads(NeedOfSelectedPackages(PackageFolder(), ProductFolderIn(folder)));
+    if (check.kind == FailureKind::None) return true;
+    FailRunBeforeDownloads(check.kind, check.code, check.message);
+    const RunFailure failure = FirstRunFailure();
+    WriteLog(L"StartSetupBtn 安装前检查未通过：" + check.message + L", code=" + std::to_wstring(check.code) +
+                 L", 原因：" + FailureReasonForLog(failure.failureClass),
+             LOG_ERROR);
+    ::MessageBoxW(App().mainWindow, check.message.c_str(), L"提示", MB_OK | MB_ICONWARNING);
+    return false;
+}
+
 } // namespace
 
 bool IsAcceptableInstallFolder(const std::wstring& folder) { return !folder.empty() && IsValidInstallDir(folder); }
@@ -150,7 +167,7 @@ void OnStartSetupButton(duPlugin*, int, int) {
     app.lastShownProgress = 0;
     app.installFolder = folder;
     app.installStarted = true;
-    if (!selected) {
+    if (!selected || !PassesChecksBeforeDownloads(folder)) {
         EndRunWithoutWorkers();
         return;
     }

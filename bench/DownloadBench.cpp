@@ -1,8 +1,11 @@
-// Times one download of a URL under Wine, in one of three ways:
+// Times one download of a URL under Wine, in one of four ways:
 //   resume <url> <file>  CWinHttpHandler::DownloadResume into file (256 KiB chunks)
+//   retry  <url> <file>  DownloadWithRetries into file with the built-in retry
+//                        policy, as the download worker runs it
 //   bare   <url>         a bare WinHTTP read loop, body discarded
 //   write  <file> <MiB>  writing that many MiB to file in 256 KiB chunks, no network
-// Prints "<bytes> <seconds>".
+// Prints "<bytes> <seconds>"; retry adds "<retries> <milliseconds waited>".
+#include "net/RetryingDownload.h"
 #include "net/WinHttpHandler.h"
 #include "support/Handles.h"
 #include "support/InternetHandle.h"
@@ -71,7 +74,8 @@ long long WriteOnly(const std::wstring& file, long long mib) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_download resume <url> <file> | bare <url> | write <file> <MiB>\n");
+        std::fprintf(stderr,
+                     "usage: bench_download resume|retry <url> <file> | bare <url> | write <file> <MiB>\n");
         return 2;
     }
     const std::string mode = argv[1];
@@ -83,6 +87,27 @@ int main(int argc, char** argv) {
         int rc = CWinHttpHandler(Wide(argv[2])).DownloadResume(Wide(argv[3]), 0, 0, kChunk, Add, &running, &counted);
         bytes = rc == 0 ? counted.bytes : -1;
         if (rc) std::fprintf(stderr, "DownloadResume failed: %d\n", rc);
+    } else if (mode == "retry" && argc >= 4) {
+        std::atomic<int> running{1};
+        Counted counted;
+        DownloadTask task;
+        task.url = Wide(argv[2]);
+        task.destination = Wide(argv[3]);
+        task.chunkSize = kChunk;
+        task.callback = Add;
+        task.stopFlag = &running;
+        task.context = &counted;
+        int retries = 0;
+        unsigned long long waited = 0;
+        const int rc = DownloadWithRetries(task, RetryPolicy(), [&retries, &waited](const RetryNotice& notice) {
+            ++retries;
+            waited += notice.waitMs;
+        });
+        bytes = rc == 0 ? counted.bytes : -1;
+        if (rc) std::fprintf(stderr, "DownloadWithRetries failed: %d\n", rc);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("%lld %.6f %d %llu\n", bytes, seconds, retries, waited);
+        return bytes < 0 ? 1 : 0;
     } else if (mode == "bare") {
         bytes = BareLoop(Wide(argv[2]));
     } else if (mode == "write" && argc >= 4) {

@@ -7,23 +7,10 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$1"
 source "$root/bench/table/rows.sh"
-work=$(mktemp -d)
-state="$work/service"
-cleanup() { bash "$root/tools/setup-service/stop.sh" "$state"; rm -rf "$work"; }
-trap cleanup EXIT
+source "$root/bench/common/big-package.sh"
+serve_big_package 256
 
-bash "$root/tools/setup-service/start.sh" "$state" "$build/tools/sample-package/sample_package.exe" \
-  --big-package-mib 256 >/dev/null
-port=$(cat "$state/port")
-file="Big_256MiB.exe"
-url="http://127.0.0.1:$port/packages/$file"
-size=$(stat -c %s "$state/packages/$file")
-md5=$(md5sum "$state/packages/$file" | cut -d' ' -f1)
-cat "$state/packages/$file" >/dev/null  # every reader starts from the page cache
-
-win() { local p="$1"; echo "Z:${p//\//\\}"; }
 run() { "$root/tools/wine-exec.sh" "$build/bench/bench_download.exe" "$@" | tr -d '\r'; }
-best() { echo "if ($1 < $2) $1 else $2" | bc -l; }
 
 best_ours=999; best_bare=999; best_write=999; best_curl=999
 for _ in 1 2 3; do

@@ -1,6 +1,7 @@
 // The three file operations: stream the base URL's body to disk in chunks.
 #include "net/BodySize.h"
 #include "net/HttpExchange.h"
+#include "net/ResumeValidator.h"
 #include "net/WinHttpHandler.h"
 
 #include "support/Handles.h"
@@ -18,8 +19,9 @@ struct FreeDeleter {
 };
 using ChunkBuffer = std::unique_ptr<char, FreeDeleter>;
 
-// Asks for bytes start..end (end <= 0: to the end), sends and receives.
-int SendRangeRequest(HINTERNET request, int start, int end) {
+// Asks for bytes start..end (end <= 0: to the end), of the file the
+// validator names when there is one, sends and receives.
+int SendRangeRequest(HINTERNET request, int start, int end, const std::wstring& validator, ResponseFacts& facts) {
     if (start > 0) {
         wchar_t range[260] = {};
         if (end > 0)
@@ -28,11 +30,13 @@ int SendRangeRequest(HINTERNET request, int start, int end) {
             _snwprintf_s(range, 260, _TRUNCATE, L"Range:bytes=%d-", start);
         ::WinHttpAddRequestHeaders(request, range, static_cast<DWORD>(-1),
                                    WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
+        if (!validator.empty()) {
+            const std::wstring ifRange = L"If-Range: " + validator;
+            ::WinHttpAddRequestHeaders(request, ifRange.c_str(), static_cast<DWORD>(-1),
+                                       WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE);
+        }
     }
-    if (!::WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
-        return LastError();
-    if (!::WinHttpReceiveResponse(request, nullptr)) return LastError();
-    return 0;
+    return SendRequest(request, std::string(), facts);
 }
 
 // A 206 must carry "bytes <first>-<last>/<total>" for exactly the bytes asked
@@ -152,17 +156,25 @@ int CWinHttpHandler::DownloadResume(const std::wstring& destination, int start, 
     HttpExchange exchange;
     if (int rc = OpenRequest(baseUrl_, L"GET", true, exchange)) return rc;
     HINTERNET request = exchange.request.get();
-    if (int rc = SendRangeRequest(request, start, end)) return rc;
+    // The bytes on disk belong to the file the stored validator names; without
+    // one (or with one not fit to send) the rest is asked for unconditionally.
+    std::wstring validator;
+    if (start > 0 && ReadStoredValidator(destination, validator) == StoredValidator::Rejected)
+        last_.storedValidatorRejected = true;
+    if (int rc = SendRangeRequest(request, start, end, validator, last_)) return rc;
 
     // Write what the server actually sent where it belongs: a 206 only when it
-    // holds the bytes asked for, a whole body (Range ignored) from the first
-    // byte; an error page never reaches the file.
-    const unsigned status = ResponseStatus(request);
+    // holds the bytes asked for, a whole body (Range ignored, or the file
+    // changed) from the first byte; an error page never reaches the file.
+    const unsigned status = last_.status;
     if (!IsSuccessStatus(status)) return ERR_HTTP_STATUS;
     const bool partial = status == 206;
     if (partial) {
         if (int rc = CheckPartialRange(request, start, end)) return rc;
     }
+    // Kept before the first byte is written: whatever cuts this transfer,
+    // even the end of the process, the next resume knows which file it holds.
+    StoreValidator(destination, last_.validator);
     const long long offset = partial && start > 0 ? start : 0;
     // A body that runs to the end of the file leaves no stale tail behind it.
     const bool bodyEndsFile = !partial || end <= 0;
@@ -179,6 +191,7 @@ int CWinHttpHandler::DownloadResume(const std::wstring& destination, int start, 
     if (int rc = StreamBody(request, file.get(), chunkSize, 0, -1, callback, stopFlag, context)) return rc;
     if (bodyEndsFile && !::SetEndOfFile(file.get())) return LastError();
     file.reset();
+    ForgetValidator(destination);  // the file is whole: nothing left to resume
     // The closing call passes 0 so that an adding callback counts every byte once.
     if (callback) callback(0, context);
     return 0;
@@ -198,9 +211,9 @@ int CWinHttpHandler::DownloadToTemporary(const std::wstring& destination, int st
     HttpExchange exchange;
     if (int rc = OpenRequest(baseUrl_, L"GET", true, exchange)) return rc;
     HINTERNET request = exchange.request.get();
-    if (int rc = SendRangeRequest(request, start, end)) return rc;
+    if (int rc = SendRangeRequest(request, start, end, std::wstring(), last_)) return rc;
 
-    const unsigned status = ResponseStatus(request);
+    const unsigned status = last_.status;
     if (!IsSuccessStatus(status)) return ERR_HTTP_STATUS;
     if (status == 206) {
         if (int rc = CheckPartialRange(request, start, end)) return rc;

@@ -10,15 +10,6 @@ constexpr char kBoundary[] = "-------------------7d1335905873";
 
 int LastError() { return static_cast<int>(::GetLastError()); }
 
-int SendAndReceive(HINTERNET request, const std::string& body) {
-    const DWORD length = static_cast<DWORD>(body.size());
-    LPVOID data = body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(body.data());
-    if (!::WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, data, length, length, 0))
-        return LastError();
-    if (!::WinHttpReceiveResponse(request, nullptr)) return LastError();
-    return 0;
-}
-
 enum class QueryFailure { EndsBody, IsError };
 
 // Reads the body into buffer. Fails with ERR_BUFFER_TOO_SMALL once
@@ -70,6 +61,8 @@ CWinHttpHandler::~CWinHttpHandler() = default;
 
 const std::wstring& CWinHttpHandler::BaseUrl() const { return baseUrl_; }
 
+const ResponseFacts& CWinHttpHandler::LastResponse() const { return last_; }
+
 int CWinHttpHandler::PostForm(const std::wstring& relativePath, const std::vector<FormField>& fields, char* buffer,
                               unsigned& size) {
     HttpExchange exchange;
@@ -85,7 +78,7 @@ int CWinHttpHandler::PostForm(const std::wstring& relativePath, const std::vecto
         body += '=';
         body += field.value ? field.value : "";
     }
-    if (int rc = SendAndReceive(exchange.request.get(), body)) return rc;
+    if (int rc = SendRequest(exchange.request.get(), body, last_)) return rc;
 
     if (!buffer || size == 0) return ERR_BUFFER_TOO_SMALL;
     unsigned count = 0;
@@ -97,7 +90,7 @@ int CWinHttpHandler::PostForm(const std::wstring& relativePath, const std::vecto
 int CWinHttpHandler::Get(const std::wstring& url, char* buffer, unsigned& size) {
     HttpExchange exchange;
     if (int rc = OpenRequest(url, L"GET", true, exchange)) return rc;
-    if (int rc = SendAndReceive(exchange.request.get(), std::string())) return rc;
+    if (int rc = SendRequest(exchange.request.get(), std::string(), last_)) return rc;
 
     if (!buffer || size == 0) return ERR_BUFFER_TOO_SMALL;
     unsigned count = 0;
@@ -139,7 +132,7 @@ int CWinHttpHandler::PostMultipart(const std::wstring& relativePath, const std::
     if (!::WinHttpAddRequestHeaders(exchange.request.get(), contentLength, static_cast<DWORD>(-1),
                                     WINHTTP_ADDREQ_FLAG_ADD))
         return LastError();
-    if (int rc = SendAndReceive(exchange.request.get(), body)) return rc;
+    if (int rc = SendRequest(exchange.request.get(), body, last_)) return rc;
 
     if (!buffer) return ERR_BUFFER_TOO_SMALL;
     unsigned count = 0;

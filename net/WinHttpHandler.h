@@ -2,6 +2,7 @@
 // The program's only HTTP client: one object per base URL, blocking
 // operations, each with its own session, connection and request.
 #include "net/FormField.h"
+#include "net/ResponseFacts.h"
 
 #include <atomic>
 #include <string>
@@ -17,6 +18,7 @@ constexpr int ERR_BUFFER_TOO_SMALL = -1;  // body does not fit, or no data when 
 constexpr int ERR_STOPPED = -2;           // the stop flag held STOP_REQUESTED
 constexpr int ERR_HTTP_STATUS = -3;       // a download was answered with an error status
 constexpr int ERR_RANGE_MISMATCH = -4;    // a 206 answer for other bytes than the ones asked for
+constexpr int ERR_PROXY_AUTH = -5;        // the proxy still asks for credentials (407)
 constexpr int STOP_REQUESTED = 2;         // stop-flag value that asks a download to stop
 // The server sent the whole file instead of the rest: the file is written
 // again from its first byte, so the caller's count starts again at 0.
@@ -50,19 +52,28 @@ public:
                                     ProgressCallback callback, std::atomic<int>* stopFlag, void* context);
     // Writes straight into destination from offset start, asking the server for
     // the rest with a Range header; the file length is the next resume point.
-    // A server that ignores Range restarts the file (see PROGRESS_RESTARTED).
+    // The server's validator of the file is kept beside it while the file is
+    // partial (ResumeValidator.h) and a resume asks for the rest only if the
+    // file is still that one (If-Range). A server that ignores Range, or whose
+    // file has changed, restarts the file (see PROGRESS_RESTARTED).
     virtual int DownloadResume(const std::wstring& destination, int start, int end, unsigned chunkSize,
                                ProgressCallback callback, std::atomic<int>* stopFlag, void* context);
 
     const std::wstring& BaseUrl() const;
+    // What the last operation learnt: its proxy, the answer's status, Retry-After
+    // and validator. An HTTP error status reaches the callers of PostForm as a
+    // body with result 0; this tells them it was one.
+    const ResponseFacts& LastResponse() const;
 
 private:
-    // Splits url, opens session, connection and request; 0 or an error code.
-    int OpenRequest(const std::wstring& url, const wchar_t* method, bool sendQuery, HttpExchange& exchange) const;
+    // Chooses the proxy, splits url, opens session, connection and request;
+    // 0 or an error code.
+    int OpenRequest(const std::wstring& url, const wchar_t* method, bool sendQuery, HttpExchange& exchange);
     int DownloadToTemporary(const std::wstring& destination, int start, int end, unsigned chunkSize,
                             ProgressCallback callback, std::atomic<int>* stopFlag, void* context);
 
     std::wstring baseUrl_;
+    ResponseFacts last_;
     int resolveTimeout_ = 10000;
     int connectTimeout_ = 10000;
     int sendTimeout_ = 10000;

@@ -16,15 +16,17 @@ std::wstring CModelSetup::BuildServiceUrl() const {
     return ServiceAddressFromCommandLine(::GetCommandLineW(), DefaultServiceHost());
 }
 
-int CModelSetup::GetSetupList(const ServiceFacts& facts, const std::wstring& localVersion) {
-    return RequestSetupList(BuildServiceUrl(), facts, localVersion, PackageList);
+int CModelSetup::GetSetupList(const ServiceFacts& facts, const std::wstring& localVersion,
+                              const RetryPolicy& policy, const RetryObserver& observer, ResponseFacts* last) {
+    return RequestSetupList(BuildServiceUrl(), facts, localVersion, PackageList, policy, observer, last);
 }
 
-bool CModelSetup::SendStatistics(const std::wstring& version, const std::wstring& type, const std::wstring& remark) {
-    return PostStatistics(BuildServiceUrl(), version, type, remark);
+bool CModelSetup::SendStatistics(const std::wstring& version, const std::wstring& type, const std::wstring& remark,
+                                 const RetryPolicy& policy) {
+    return PostStatistics(BuildServiceUrl(), version, type, remark, policy);
 }
 
 bool CModelSetup::ReportSetupResult(const ServiceFacts& facts, const std::wstring& version,
-                                    const std::wstring& packageList) {
-    return SendStatistics(version, L"setup_online", FormatStatisticsRemark(facts, packageList));
+                                    const std::wstring& packageList, const RetryPolicy& policy) {
+    return SendStatistics(version, L"setup_online", FormatStatisticsRemark(facts, packageList), policy);
 }

@@ -3,6 +3,7 @@
 #include "net/WinHttpHandler.h"
 #include "service/AnswerText.h"
 #include "service/FormBodyText.h"
+#include "service/RetryingPost.h"
 #include "support/CodedConversion.h"
 #include "support/Log.h"
 
@@ -115,7 +116,8 @@ int ReadSetupList(const std::string& answer, CSafeLList<SetupInfo>& list) {
 }
 
 int RequestSetupList(const std::wstring& serviceUrl, const ServiceFacts& facts, const std::wstring& localVersion,
-                     CSafeLList<SetupInfo>& list) {
+                     CSafeLList<SetupInfo>& list, const RetryPolicy& policy, const RetryObserver& observer,
+                     ResponseFacts* last) {
     CCodedConversion conversion;
     std::vector<FormField> fields;
     fields.push_back(MakeFormField("setup_name", conversion.WideToUtf8(facts.setupName)));
@@ -128,8 +130,11 @@ int RequestSetupList(const std::wstring& serviceUrl, const ServiceFacts& facts, 
 
     std::vector<char> answer(kServiceAnswerCapacity, '\0');
     unsigned size = kServiceAnswerCapacity;
-    CWinHttpHandler handler(serviceUrl);
-    int rc = handler.PostForm(L"/api/setup/install", fields, answer.data(), size);
+    ResponseFacts answered;
+    const int rc = PostWithRetries(serviceUrl, L"/api/setup/install", fields, answer, size, RequestKind::Query, policy,
+                                   LoggingRetries(L"CModelSetup::GetSetupList", observer), &answered);
+    WriteLog(L"CModelSetup::GetSetupList 网络连接: " + DescribeProxy(answered.proxy), LOG_INFO);
+    if (last) *last = answered;
     if (rc != 0) {
         wchar_t message[128] = {};
         _snwprintf_s(message, 128, _TRUNCATE, L"CModelSetup::GetSetupList 提交获取请求失败 Errno=%d!", rc);

@@ -1,6 +1,7 @@
 #pragma once
 // The package-list request: tells the service what the machine has and adds
 // one record per package of its answer to a list.
+#include "net/Retry.h"
 #include "service/ServiceFacts.h"
 #include "support/SafeLList.h"
 #include "support/SetupInfo.h"
@@ -20,6 +21,9 @@ constexpr unsigned kServiceAnswerCapacity = 0x28000;
 int ReadSetupList(const std::string& answer, CSafeLList<SetupInfo>& list);
 
 // Posts the six facts to serviceUrl + "/api/setup/install" and reads the
-// answer into list. 0, ERR_BAD_RESPONSE, or the transport's code.
+// answer into list. 0, ERR_BAD_RESPONSE, or the transport's code. Transient
+// failures (and 5xx answers) are tried again as policy says, each retry
+// logged and told to observer; last (may be null) gets the last attempt's facts.
 int RequestSetupList(const std::wstring& serviceUrl, const ServiceFacts& facts, const std::wstring& localVersion,
-                     CSafeLList<SetupInfo>& list);
+                     CSafeLList<SetupInfo>& list, const RetryPolicy& policy = RetryPolicy(),
+                     const RetryObserver& observer = RetryObserver(), ResponseFacts* last = nullptr);

@@ -1,7 +1,7 @@
 #include "service/StatisticsReport.h"
 
-#include "net/WinHttpHandler.h"
 #include "service/FormBodyText.h"
+#include "service/RetryingPost.h"
 #include "service/SetupListRequest.h"
 #include "support/CodedConversion.h"
 #include "support/Log.h"
@@ -47,7 +47,7 @@ std::wstring FormatStatisticsRemark(const ServiceFacts& facts, const std::wstrin
 }
 
 bool PostStatistics(const std::wstring& serviceUrl, const std::wstring& version, const std::wstring& type,
-                    const std::wstring& remark) {
+                    const std::wstring& remark, const RetryPolicy& policy) {
     if (type.empty()) return false;
     CCodedConversion conversion;
     std::vector<FormField> fields;
@@ -60,6 +60,6 @@ bool PostStatistics(const std::wstring& serviceUrl, const std::wstring& version,
 
     std::vector<char> answer(kServiceAnswerCapacity, '\0');
     unsigned size = kServiceAnswerCapacity;
-    CWinHttpHandler handler(serviceUrl);
-    return handler.PostForm(L"/api/statistics", fields, answer.data(), size) == 0;
+    return PostWithRetries(serviceUrl, L"/api/statistics", fields, answer, size, RequestKind::Report, policy,
+                           LoggingRetries(L"CModelSetup::SendStatistics", RetryObserver())) == 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The statistics report: how an installation attempt went.
+#include "net/Retry.h"
 #include "service/ServiceFacts.h"
 
 #include <string>
@@ -14,6 +15,7 @@ std::wstring JsonStringContent(const std::wstring& text);
 
 // Posts ver, type, rdtype, remark and view_mode to serviceUrl +
 // "/api/statistics". True when the exchange succeeded (any HTTP status);
-// false at once for an empty type.
+// false at once for an empty type. Sent again (as policy says, logged) only
+// when it cannot have been stored: nothing connected, or 429/503.
 bool PostStatistics(const std::wstring& serviceUrl, const std::wstring& version, const std::wstring& type,
-                    const std::wstring& remark);
+                    const std::wstring& remark, const RetryPolicy& policy = RetryPolicy());

@@ -99,3 +99,10 @@ std::string CCodedConversion::RepairUtf8(const std::string& text) const {
     }
     return out;
 }
+
+size_t Utf16CutLength(const wchar_t* text, size_t length, size_t limit) {
+    if (!text || length <= limit) return text ? length : 0;
+    size_t cut = limit;
+    if (cut > 0 && text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;
+    return cut;
+}

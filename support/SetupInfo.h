@@ -35,6 +35,11 @@ struct SetupInfo {
     // not fit the 32-bit sizes kept here): the package fails with this code
     // before anything is downloaded.
     int recordFault = 0;
+    // What the failure behind errorCode means (the application's failure
+    // class); 0 when there is none.
+    int failureClass = 0;
+    // The retry of the download under way (1 for the first); 0 when none.
+    int retrying = 0;
     // Shared, not owned: every copy names the same semaphore.
     HANDLE doneSemaphore = nullptr;
 };

@@ -55,7 +55,7 @@ void ButtonFace::StartFade(duPlugin* self, UINT from, UINT to) {
     fadeTarget = to;
     fadePrevious = from;
     targetAlpha = 0;
-    previousAlpha = self->GetAlpha();
+    previousAlpha = std::clamp(self->GetAlpha(), 0, 255);
     host->SetPluginTimer(self, timerId, 30);
 }
 
@@ -67,8 +67,10 @@ void ButtonFace::StopFade(duPlugin* self) {
 
 void ButtonFace::OnTimer(duPlugin* self, UINT id) {
     if (id != timerId || !fading) return;
-    targetAlpha = std::min(255, targetAlpha + (fadeInSpeed ? fadeInSpeed : 40));
-    previousAlpha = std::max(0, previousAlpha - (fadeOutSpeed ? fadeOutSpeed : 30));
+    // A speed the skin gives as 0 or below means the default, so that every
+    // fade ends; above 255 it ends in one step.
+    targetAlpha = std::min(255, targetAlpha + (fadeInSpeed > 0 ? std::min(fadeInSpeed, 255) : 40));
+    previousAlpha = std::max(0, previousAlpha - (fadeOutSpeed > 0 ? std::min(fadeOutSpeed, 255) : 30));
     const bool done = targetAlpha >= 255 && previousAlpha <= 0;
     if (done) StopFade(self);
     else RedrawPlugin(self, FALSE);

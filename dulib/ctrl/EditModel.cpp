@@ -166,7 +166,11 @@ bool duEditModel::ReplaceSel(const std::wstring& textIn, bool canUndo) {
     text_.replace(start, removed, text);
     const int inserted = static_cast<int>(text.size());
 
-    if (canUndo) {
+    if (!canUndo) {
+        // The record described the text before this change: undoing it now
+        // would take out what was just put in.
+        ResetUndo();
+    } else {
         const bool extendsRun = removed == 0 && inserted > 0 && CanUndo() && start == undoPos_ + undoInserted_;
         if (extendsRun) {
             undoInserted_ += inserted;

@@ -87,6 +87,8 @@ duPlugin* GetPluginByName(HWND hwnd, const wchar_t* name) {
 
 bool RedrawPlugin(duPlugin* plugin, BOOL refresh) {
     if (!IsValidPlugin(plugin) || !plugin->GetHost()) return false;
+    // Asked to redraw, the plugin has changed: its cached picture is old.
+    plugin->InvalidateCache();
     if (refresh) {
         plugin->OnRedraw();
         if (!IsValidPlugin(plugin)) return false;
@@ -104,7 +106,11 @@ void SetPluginVisible(duPlugin* plugin, BOOL visible) {
     // (The "hwndobj" stand-in hosts no child window, so there is none to
     // show or hide with it.)
     plugin->SetVisible(visible);
-    host->DispatchEvent(plugin, EVENT_CHILDSHOW, reinterpret_cast<WPARAM>(plugin), visible);
+    {
+        // The parent arranges its children again.
+        LayoutScope layout(host);
+        host->DispatchEvent(plugin, EVENT_CHILDSHOW, reinterpret_cast<WPARAM>(plugin), visible);
+    }
     if (IsValidPlugin(plugin)) NotifyUser(plugin, DUM_VISIBLECHANGED, visible, 0);
     // The handler may have closed the window.
     host = WindowHost::FromHwnd(IsValidPlugin(plugin) ? plugin->GetHwnd() : nullptr);
@@ -112,7 +118,13 @@ void SetPluginVisible(duPlugin* plugin, BOOL visible) {
 }
 
 LRESULT NotifyUser(duPlugin* plugin, int code, int param1, int param2) {
-    if (!IsValidPlugin(plugin) || !plugin->GetHost()) return 0;
+    if (!IsValidPlugin(plugin)) return 0;
+    WindowHost* host = plugin->GetHost();
+    if (!host) return 0;
+    if (host->InLayout()) {
+        host->DeferNotice(plugin, code, param1, param2);
+        return 0;
+    }
     const std::vector<duListener*> listeners = plugin->Listeners();
     for (duListener* l : listeners) {
         l->OnNotify(code, plugin, param1, param2);
@@ -168,8 +180,11 @@ void duWindowManager::OnSkinChanged() {
     // Style items look their resources up at every draw; a full repaint of
     // every window shows the new skin. Edits size their line by their font.
     for (auto& h : hosts_) {
-        for (duPlugin* p : h.second->GetZorderList().PaintOrder())
-            if (auto* edit = IsValidPlugin(p) ? dynamic_cast<duEdit*>(p) : nullptr) edit->RefreshFont();
+        for (duPlugin* p : h.second->GetZorderList().PaintOrder()) {
+            if (!IsValidPlugin(p)) continue;
+            p->InvalidateCache();  // drawn with the old skin's resources
+            if (auto* edit = dynamic_cast<duEdit*>(p)) edit->RefreshFont();
+        }
         ::InvalidateRect(h.first, nullptr, FALSE);
     }
 }

@@ -44,10 +44,17 @@ void WindowHost::OnDpiChanged(int dpi, const RECT* suggested) {
     const LONG y = std::clamp<LONG>(place.top, work.top, std::max(work.top, work.bottom - h));
     ::SetWindowPos(hwnd_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
     if (torndown_ || !IsValidPlugin(root_)) return;
-    // Placed again even when the pixel size came out the same.
-    root_->Resize(nullptr);
-    for (duPlugin* p : zorder_.PaintOrder())
-        if (auto* edit = IsValidPlugin(p) ? dynamic_cast<duEdit*>(p) : nullptr) edit->RefreshFont();
+    {
+        LayoutScope layout(this);
+        // Placed again even when the pixel size came out the same.
+        root_->Resize(nullptr);
+        for (duPlugin* p : zorder_.PaintOrder()) {
+            if (!IsValidPlugin(p)) continue;
+            p->InvalidateCache();  // drawn at the old scale
+            if (auto* edit = dynamic_cast<duEdit*>(p)) edit->RefreshFont();
+        }
+    }
+    if (torndown_ || !IsValidPlugin(root_)) return;
     if (IsLayered()) {
         PaintWindow(nullptr);
     } else {

@@ -46,15 +46,24 @@ void ClearArea(BYTE* bits, SIZE size, const RECT& r) {
 
 bool WindowHost::IsLayered() const { return (::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; }
 
+namespace {
+// A cached picture is the plugin's whole size; past this many pixels (a
+// skin may give a control millions of pixels) the plugin is drawn directly,
+// clipped to what shows, like an uncached one.
+constexpr long long kMaxCachePixels = 4096LL * 4096;
+}  // namespace
+
 void WindowHost::PaintPlugin(HDC dc, duPlugin* plugin, const RECT& clip) {
     RECT r;
     plugin->GetRect(&r);
-    if (plugin->IsCached()) {
+    const long long area = static_cast<long long>(r.right - r.left) * (r.bottom - r.top);
+    if (plugin->IsCached() && r.right > r.left && r.bottom > r.top && area <= kMaxCachePixels) {
         const int w = r.right - r.left, h = r.bottom - r.top;
-        // Around a single-plugin repaint the others' last renderings serve.
+        // Around a single-plugin repaint the others' last renderings serve,
+        // as long as they still show the plugin as it is.
         SIZE cachedSize{};
-        if (reuseCache_ && BitmapSize(plugin->GetCacheBitmap(), &cachedSize, nullptr) && cachedSize.cx == w &&
-            cachedSize.cy == h) {
+        if (reuseCache_ && plugin->IsCacheFresh() && BitmapSize(plugin->GetCacheBitmap(), &cachedSize, nullptr) &&
+            cachedSize.cx == w && cachedSize.cy == h) {
             BlendBitmap(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top,
                         plugin->GetCacheBitmap(), clip.left - r.left, clip.top - r.top, clip.right - clip.left,
                         clip.bottom - clip.top, 255);

@@ -100,7 +100,9 @@ void WindowHost::DispatchEvent(duPlugin* plugin, UINT event, WPARAM a, LPARAM b)
         const bool set = event == EVENT_SETFOCUS;
         plugin->SetFocus(set ? 1 : 0);
         NotifyUser(plugin, set ? DUM_SETFOCUS : DUM_KILLFOCUS, 0, 0);
-        if (!IsValidPlugin(plugin)) break;
+        // The handler may have moved the focus on (or hidden the plugin):
+        // the control hears only of what still holds.
+        if (!IsValidPlugin(plugin) || torndown_ || (focus_ == plugin) != set) break;
         if (set) plugin->OnSetFocus(reinterpret_cast<duPlugin*>(a));
         else plugin->OnKillFocus(reinterpret_cast<duPlugin*>(a));
         if (IsValidPlugin(plugin)) RedrawPlugin(plugin, TRUE);
@@ -129,6 +131,12 @@ bool WindowHost::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
     const bool pointer = msg >= WM_MOUSEMOVE && msg <= WM_MOUSEWHEEL;
     if (pointer) TrackPointer();
 
+    // The capture plugin stands only while the window holds the capture and
+    // the plugin can still take input; otherwise it gets its release.
+    if (capture_ && ::GetCapture() != hwnd_) LoseCapture();
+    if (capture_ && (!IsValidPlugin(capture_) || capture_->IsDisable() || !IsPluginShown(capture_)))
+        ReleaseCapturePlugin(capture_);
+    if (torndown_) return true;
     if (capture_ && ::GetCapture() == hwnd_) {
         UINT event = 0;
         switch (msg) {
@@ -211,7 +219,11 @@ bool WindowHost::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
     case WM_WINDOWPOSCHANGED: {
         const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
         if (pos && !(pos->flags & SWP_NOSIZE) && IsValidPlugin(root_)) {
-            root_->Resize(nullptr);
+            {
+                LayoutScope layout(this);
+                root_->Resize(nullptr);
+            }
+            if (torndown_ || !IsValidPlugin(root_)) return torndown_;
             if (IsLayered()) PaintWindow(nullptr);
             else root_->ApplyRegion();
         }
@@ -296,6 +308,13 @@ bool WindowHost::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
         // Laid out and sized here; the application still sees the message
         // (for its icons, say).
         OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return torndown_;
+    case WM_CAPTURECHANGED:
+        // Another window took the pointer (a message box, Alt+Tab).
+        if (reinterpret_cast<HWND>(lParam) != hwnd_) LoseCapture();
+        return torndown_;
+    case WM_CANCELMODE:
+        CancelPointer();
         return torndown_;
     case WM_ENTERSIZEMOVE:
         inSizeMove_ = true;

@@ -4,37 +4,42 @@
 
 namespace {
 
-// One axis: pos/farEdge are left/right (or top/bottom), low/high the parent's edges.
+// One axis: pos/farEdge are left/right (or top/bottom), low/high the parent's
+// edges. Skin values may be anything an int holds, so the arithmetic is done
+// wide and the results saturate.
 void PlaceAxis(int pos, int farEdge, int anchor, int size, LONG low, LONG high, LONG& outLow, LONG& outHigh) {
-    const int extent = high - low;
-    auto startOf = [&](int length) -> LONG {
+    const long long extent = static_cast<long long>(high) - low;
+    auto startOf = [&](long long length) -> long long {
         if (pos == CENTER_POS) return low + (extent - length) / 2;
-        if (pos < 0) return high + pos;
-        return low + pos;
+        if (pos < 0) return static_cast<long long>(high) + pos;
+        return static_cast<long long>(low) + pos;
     };
+    long long first = outLow, second = outHigh;
     switch (anchor) {
     case 0:
-        outLow = startOf(size);
-        outHigh = outLow + size;
+        first = startOf(size);
+        second = first + size;
         break;
     case 1: {
-        const int length = size * extent / 100;
-        outLow = startOf(length);
-        outHigh = outLow + length;
+        const long long length = static_cast<long long>(size) * extent / 100;
+        first = startOf(length);
+        second = first + length;
         break;
     }
     case 2:
         // "center" with stretching means equal margins of `farEdge` on both sides.
-        outLow = pos == CENTER_POS ? low + farEdge : (pos < 0 ? high + pos : low + pos);
-        outHigh = (farEdge < 0 ? low : high) - farEdge;
+        first = pos == CENTER_POS ? static_cast<long long>(low) + farEdge : startOf(0);
+        second = static_cast<long long>(farEdge < 0 ? low : high) - farEdge;
         break;
     case 3:
-        outLow = low + pos;
-        outHigh = outLow + size;
+        first = static_cast<long long>(low) + pos;
+        second = first + size;
         break;
     default:
-        break;
+        return;
     }
+    outLow = SaturateCoordinate(first);
+    outHigh = SaturateCoordinate(second);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // Turns a plugin's position attributes into a rectangle inside its parent.
 #include <windows.h>
 
+#include "dulib/res/Coordinates.h"
+
 struct PlacementAttrs {
     int left = 0, top = 0, right = 0, bottom = 0;
     int horzAnchor = 0, vertAnchor = 0;

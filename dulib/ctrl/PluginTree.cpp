@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <deque>
+#include <string>
 #include <tinyxml2.h>
 #include <vector>
 
@@ -25,6 +26,7 @@ namespace {
 
 void Unlink(duPlugin* p) {
     duPlugin* old = p->GetParent();
+    if (old) old->OnChildDetached(p);
     duPlugin* prev = p->GetPreSibling();
     duPlugin* next = p->GetNextSibling();
     if (prev) prev->SetNextSibling(next);
@@ -47,6 +49,12 @@ void LinkAfter(duPlugin* p, duPlugin* parent, duPlugin* after) {
     else parent->SetFirstChild(p);
     if (next) next->SetPreSibling(p);
     else parent->SetLastChild(p);
+}
+
+// name followed by the decimal index, cut to the plugin text size.
+void IndexedName(const wchar_t* name, int index, wchar_t (&out)[kPluginTextSize]) {
+    const std::wstring full = std::wstring(name ? name : L"") + std::to_wstring(index);
+    CopyPluginText(out, full.c_str());
 }
 
 }  // namespace
@@ -73,7 +81,11 @@ duPlugin* AttachChild(duPlugin* plugin, duPlugin* parent, const wchar_t* sibling
     // A plugin cannot become a child of its own descendant.
     for (duPlugin* a = parent; a; a = a->GetParent())
         if (a == plugin) return nullptr;
-    return LinkChild(plugin, parent, siblingName);
+    duPlugin* old = LinkChild(plugin, parent, siblingName);
+    // Under a hidden parent the plugin is no longer shown: focus, hot and
+    // capture let it go as if it had been hidden.
+    if (WindowHost* host = plugin->GetHost()) host->OnPluginHidden();
+    return old;
 }
 
 bool IsPluginShown(duPlugin* plugin) {
@@ -97,6 +109,7 @@ RECT GetVisibleRect(duPlugin* plugin) {
 
 void MovePlugin(duPlugin* plugin, const RECT* parentRect) {
     if (!IsValidPlugin(plugin)) return;
+    LayoutScope layout(plugin);
     RECT before;
     plugin->GetRect(&before);
     const RECT layoutBefore = plugin->GetLayoutRect();
@@ -116,10 +129,11 @@ duPlugin* ClonePlugin(duPlugin* templ, duPlugin* parent, duPlugin* after, int in
     if (!host || !templ->GetPropertyGroup()) return nullptr;
 
     wchar_t name[kPluginTextSize] = {};
-    _snwprintf_s(name, kPluginTextSize, _TRUNCATE, L"%s%d", templ->GetName(), index);
+    IndexedName(templ->GetName(), index, name);
     if (host->GetPluginByName(name)) return nullptr;
 
     const tinyxml2::XMLElement* element = templ->GetPropertyGroup()->GetElement();
+    LayoutScope layout(host);
     duPlugin* clone = CreatePluginByTag(ReadTagName(element).c_str());
     if (!clone) return nullptr;
     clone->SetParent(parent);
@@ -140,7 +154,7 @@ duPlugin* ClonePlugin(duPlugin* templ, duPlugin* parent, duPlugin* after, int in
     }
     for (duPlugin* p : order) {
         wchar_t renamed[kPluginTextSize] = {};
-        _snwprintf_s(renamed, kPluginTextSize, _TRUNCATE, L"%s%d", p->GetName(), index);
+        IndexedName(p->GetName(), index, renamed);
         p->SetName(renamed);
         host->AddPlugin(p);
         RegisterPlugin(p);

@@ -59,31 +59,41 @@ bool WindowHost::Attach(const tinyxml2::XMLElement* element) {
         return false;
     }
     ::SetPropW(hwnd_, kHostProperty, this);
-    root_->SetZorder(0);
-    root_->LoadPluginFromXml(own, this);
+    // Held like a window procedure's frame: a handler that closes the window
+    // while it is being attached tears the host down without freeing it here.
+    ++depth_;
+    {
+        // The list bars shown while the tree settles notify once it has.
+        LayoutScope layout(this);
+        root_->SetZorder(0);
+        root_->LoadPluginFromXml(own, this);
 
-    std::vector<duPlugin*> all;
-    CollectTree(root_, all);
-    for (duPlugin* p : all) AddPlugin(p);
-    for (duPlugin* p : all)
-        if (IsValidPlugin(p)) p->OnInitialized();
+        std::vector<duPlugin*> all;
+        CollectTree(root_, all);
+        for (duPlugin* p : all) AddPlugin(p);
+        for (duPlugin* p : all)
+            if (IsValidPlugin(p)) p->OnInitialized();
 
-    // The engine draws everything itself: no frame, no background erase.
-    ::SetClassLongPtrW(hwnd_, GCL_STYLE, ::GetClassLongPtrW(hwnd_, GCL_STYLE) | CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS);
-    LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
-    style = (style & 0xF93BFFFF) | 0x06000000;
-    ::SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
-    ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & 0xFFFDFCFE);
-    previousProc_ = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EngineWindowProc)));
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, 0x37);
+        // The engine draws everything itself: no frame, no background erase.
+        ::SetClassLongPtrW(hwnd_, GCL_STYLE,
+                           ::GetClassLongPtrW(hwnd_, GCL_STYLE) | CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS);
+        LONG_PTR style = ::GetWindowLongPtrW(hwnd_, GWL_STYLE);
+        style = (style & 0xF93BFFFF) | 0x06000000;
+        ::SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
+        ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & 0xFFFDFCFE);
+        previousProc_ = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EngineWindowProc)));
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, 0x37);
 
-    OpenUiTaskQueue(hwnd_);
-    attached_ = true;
-    root_->PositionWindow();
-    // Placed against the final client area even when positioning changed no
-    // size (layouts arrange here).
-    if (IsValidPlugin(root_)) root_->Resize(nullptr);
+        OpenUiTaskQueue(hwnd_);
+        attached_ = true;
+        if (IsValidPlugin(root_)) root_->PositionWindow();
+        // Placed against the final client area even when positioning changed
+        // no size (layouts arrange here).
+        if (IsValidPlugin(root_)) root_->Resize(nullptr);
+    }
+    --depth_;
+    if (torndown_) return false;  // the window went away meanwhile
     if (IsLayered()) PaintWindow(nullptr);
 
     tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, L"", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -114,6 +124,7 @@ void WindowHost::Teardown() {
     names_.clear();
     timers_.clear();
     hooks_.clear();
+    deferred_.clear();
     focus_ = hot_ = capture_ = nullptr;
     root_ = nullptr;
     // A plugin takes its subtree with it, so later entries may be gone already.
@@ -132,8 +143,21 @@ void WindowHost::AddPlugin(duPlugin* plugin) {
 
 void WindowHost::ForgetPlugin(duPlugin* plugin) {
     zorder_.Remove(plugin);
-    for (auto it = names_.begin(); it != names_.end();)
-        it = it->second == plugin ? names_.erase(it) : std::next(it);
+    for (auto it = names_.begin(); it != names_.end();) {
+        if (it->second != plugin) {
+            ++it;
+            continue;
+        }
+        // The name passes to the next plugin that bears it, if any.
+        const std::wstring name = it->first;
+        it = names_.erase(it);
+        for (duPlugin* p : zorder_.PaintOrder()) {
+            if (p != plugin && IsValidPlugin(p) && name == p->GetName()) {
+                names_.emplace(name, p);
+                break;
+            }
+        }
+    }
     for (auto it = timers_.begin(); it != timers_.end();) {
         if (it->second == plugin) {
             ::KillTimer(hwnd_, it->first);
@@ -161,7 +185,9 @@ duPlugin* WindowHost::GetPluginByName(const wchar_t* name) const {
 
 void WindowHost::SetFocusPlugin(duPlugin* plugin, BOOL set) {
     if (set) {
-        if (plugin == focus_ || !IsValidPlugin(plugin)) return;
+        // Only a control that is shown takes the focus (a handler may have
+        // hidden the control just pressed).
+        if (plugin == focus_ || !IsValidPlugin(plugin) || !IsPluginShown(plugin)) return;
         duPlugin* old = focus_;
         focus_ = plugin;
         if (IsValidPlugin(old)) DispatchEvent(old, EVENT_KILLFOCUS, reinterpret_cast<WPARAM>(plugin), 0);
@@ -187,6 +213,54 @@ void WindowHost::ReleaseCapturePlugin(duPlugin* plugin) {
     capture_ = nullptr;
     if (::GetCapture() == hwnd_) ::ReleaseCapture();
     if (IsValidPlugin(plugin)) plugin->OnCaptureChanged(nullptr);
+}
+
+void WindowHost::LoseCapture() {
+    duPlugin* plugin = capture_;
+    capture_ = nullptr;
+    if (IsValidPlugin(plugin)) plugin->OnCaptureChanged(nullptr);
+}
+
+void WindowHost::CancelPointer() {
+    if (capture_) ReleaseCapturePlugin(capture_);
+    if (torndown_) return;
+    duPlugin* hot = hot_;
+    hot_ = nullptr;  // the next pointer message enters afresh
+    if (!IsValidPlugin(hot)) return;
+    POINT pt{};
+    ::GetCursorPos(&pt);
+    ::ScreenToClient(hwnd_, &pt);
+    DispatchEvent(hot, EVENT_MOUSELEAVE, static_cast<WPARAM>(pt.x), static_cast<LPARAM>(pt.y));
+}
+
+void WindowHost::EndLayout() {
+    if (layoutDepth_ > 0) --layoutDepth_;
+    if (layoutDepth_ > 0 || deferred_.empty()) return;
+    std::vector<Notice> notices;
+    notices.swap(deferred_);
+    const HWND hwnd = hwnd_;
+    // A handler may close the window (and free this host): only locals from here.
+    for (const Notice& n : notices) {
+        if (!WindowHost::FromHwnd(hwnd)) return;
+        if (IsValidPlugin(n.plugin)) NotifyUser(n.plugin, n.code, n.param1, n.param2);
+    }
+}
+
+void WindowHost::DeferNotice(duPlugin* plugin, int code, int param1, int param2) {
+    deferred_.push_back(Notice{plugin, code, param1, param2});
+}
+
+LayoutScope::LayoutScope(duPlugin* anyPluginOfTheWindow)
+    : LayoutScope(anyPluginOfTheWindow ? anyPluginOfTheWindow->GetHost() : nullptr) {}
+
+LayoutScope::LayoutScope(WindowHost* host) {
+    if (!host) return;
+    hwnd_ = host->GetHwnd();
+    host->BeginLayout();
+}
+
+LayoutScope::~LayoutScope() {
+    if (WindowHost* host = WindowHost::FromHwnd(hwnd_)) host->EndLayout();
 }
 
 bool WindowHost::SetPluginTimer(duPlugin* plugin, UINT id, UINT milliseconds) {

@@ -44,6 +44,10 @@ public:
     // Drops every reference the host holds to a plugin that is going away.
     void ForgetPlugin(duPlugin* plugin);
     duPlugin* GetPluginByName(const wchar_t* name) const;
+    // The tables as they are, for owners that check them.
+    const std::map<std::wstring, duPlugin*>& GetNameMap() const { return names_; }
+    const std::map<UINT, duPlugin*>& GetTimerMap() const { return timers_; }
+    const std::vector<duPlugin*>& GetMessageHooks() const { return hooks_; }
 
     // --- operations for the controls ---------------------------------------------
     duPlugin* GetFocusPlugin() const { return focus_; }
@@ -66,9 +70,26 @@ public:
     void SetCaretPos(int x, int y);
     UINT GetCaretTimerId() const { return caretTimerId_; }
     SIZE GetCaretSize() const { return SIZE{caretWidth_, caretHeight_}; }
+    // A caret exists (created and not yet destroyed), shown or not.
+    bool HasCaret() const { return caretSystem_ || caretBitmap_; }
     bool IsCaretDrawn() const { return caretShown_; }
     // What SetPluginVisible does after the flag changed.
     void OnPluginHidden();
+    // The window lost the pointer capture (another window took it): the
+    // capture plugin is told and forgotten.
+    void LoseCapture();
+    // Pointer input was cancelled (WM_CANCELMODE: a message box or dialog came
+    // up): the capture is released and the hot plugin is left, so that no
+    // press, drag or repeat outlives it.
+    void CancelPointer();
+
+    // --- layout -------------------------------------------------------------------
+    // Notifications raised while the window's plugins are being placed wait
+    // until the outermost layout is over (LayoutScope).
+    void BeginLayout() { ++layoutDepth_; }
+    void EndLayout();
+    bool InLayout() const { return layoutDepth_ > 0; }
+    void DeferNotice(duPlugin* plugin, int code, int param1, int param2);
 
     // --- events, routing and painting -------------------------------------------
     // Drives one plugin (PluginEvent); pointer events skip disabled plugins and
@@ -142,6 +163,28 @@ private:
     bool reuseCache_ = false;  // painting around a single plugin
     bool attached_ = false;    // the tree is complete and the window set up
     std::unique_ptr<WindowAccess> access_;
+    int layoutDepth_ = 0;
+    struct Notice {
+        duPlugin* plugin;
+        int code, param1, param2;
+    };
+    std::vector<Notice> deferred_;
+};
+
+// Marks a layout of one window for its lifetime: a handler called from the
+// middle of a layout could destroy what the layout still walks, so the
+// notifications raised meanwhile are delivered, to the plugins still alive,
+// when the outermost layout ends.
+class LayoutScope {
+public:
+    explicit LayoutScope(duPlugin* anyPluginOfTheWindow);
+    explicit LayoutScope(WindowHost* host);
+    ~LayoutScope();
+    LayoutScope(const LayoutScope&) = delete;
+    LayoutScope& operator=(const LayoutScope&) = delete;
+
+private:
+    HWND hwnd_ = nullptr;
 };
 
 // Unique timer identifiers for controls and carets, process-wide.

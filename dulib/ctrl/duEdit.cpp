@@ -118,6 +118,7 @@ void duEdit::ComputeTextLine() {
     const int height = std::min<int>(fontHeight_, r.bottom);
     const int top = scale.Point(topBorder_);
     line_ = RECT{scale.Point(leftBorder_), top, width - scale.Point(rightBorder_), height + top};
+    InvalidateCache();
 }
 
 void duEdit::Resize(const RECT* parentRect) {
@@ -232,11 +233,15 @@ POINT duEdit::ClampToLine(int x, int y) {
 void duEdit::SetText(const wchar_t* text) {
     model_.SetText(text ? text : L"");
     first_ = 0;
+    InvalidateCache();
     UpdateCaret();
     NotifyUser(this, DUM_EDITCHANGE, 0, 0);
 }
 
-void duEdit::SetTipText(const wchar_t* text) { CopyPluginText(tipText_, text); }
+void duEdit::SetTipText(const wchar_t* text) {
+    CopyPluginText(tipText_, text);
+    InvalidateCache();
+}
 
 DWORD duEdit::GetSel() { return MAKELONG(model_.SelStart(), model_.SelEnd()); }
 
@@ -323,8 +328,10 @@ void duEdit::KeepCaretVisible() {
     const int caret = model_.Caret();
     if (LocalXOf(caret, xAt) < line_.left) {
         while (first_ > 0 && LocalXOf(caret, xAt) < line_.left + third) first_ = model_.PrevCharIndex(first_);
-    } else if (LocalXOf(caret, xAt) > line_.right) {
-        auto endVisible = [&] { return LocalXOf(model_.Length(), xAt) <= line_.right; };
+    } else if (LocalXOf(caret, xAt) >= line_.right) {
+        // The caret is a pixel wide at its x: at the line's right edge itself
+        // it would be clipped away.
+        auto endVisible = [&] { return LocalXOf(model_.Length(), xAt) < line_.right; };
         while (first_ < model_.Length() && LocalXOf(caret, xAt) > line_.right - third && !endVisible())
             first_ = model_.NextCharIndex(first_);
     }
@@ -503,7 +510,7 @@ LRESULT duEdit::OnWndMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
     // Hover is followed whether focused or not.
     if (msg == WM_MOUSEMOVE || msg == WM_MOUSELEAVE) {
         bool inside = false;
-        if (msg == WM_MOUSEMOVE && IsPluginShown(this)) {
+        if (msg == WM_MOUSEMOVE && IsPluginShown(this) && !IsDisable()) {
             RECT r;
             GetRect(&r);
             POINT p{PointerX(lParam), PointerY(lParam)};
@@ -517,6 +524,9 @@ LRESULT duEdit::OnWndMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (!IsFocusPlugin()) return 0;
+    // A disabled edit keeps the focus it had but takes no input of any kind;
+    // only being enabled again reaches it.
+    if (IsDisable() && msg != WM_ENABLE && msg != WM_GETTEXTLENGTH) return 0;
     switch (msg) {
     case WM_CHAR:
         Apply(model_.OnChar(static_cast<wchar_t>(wParam), KeyDown(VK_CONTROL)));

@@ -54,7 +54,10 @@ public:
     virtual BOOL IsPassword() { return (editStyle_ & ES_PASSWORD) != 0; }
     virtual BOOL IsNumber() { return (editStyle_ & ES_NUMBER) != 0; }
     virtual void SetNumber(BOOL number);
-    virtual void SetTextColor(COLORREF color) { textColor_ = color; }
+    virtual void SetTextColor(COLORREF color) {
+        textColor_ = color;
+        InvalidateCache();
+    }
     virtual void SetSel(int start, int end);
     virtual void Paste();
     virtual void Copy();
@@ -86,6 +89,8 @@ public:
     int GetScrollDirection() const { return direction_; }
     UINT GetTimerId() const { return timerId_; }
     bool IsModified() const { return model_.Modified(); }
+    // Between its focus arriving and leaving: the edit has made the caret.
+    bool OwnsCaret() const { return focused_; }
 
 protected:
     ~duEdit() override;

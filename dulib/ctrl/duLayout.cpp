@@ -6,6 +6,7 @@
 #include "dulib/ctrl/EngineOps.h"
 #include "dulib/ctrl/PassThrough.h"
 #include "dulib/ctrl/PluginRegistry.h"
+#include "dulib/ctrl/WindowHost.h"
 #include "dulib/ctrl/duPropertyGroup.h"
 #include "dulib/res/duStyleGroup.h"
 
@@ -25,6 +26,7 @@ void duLayout::OnInitialized() {
 }
 
 void duLayout::Resize(const RECT* parentRect) {
+    LayoutScope layout(this);
     if (type_ < 1 || type_ > 7) {
         duPlugin::Resize(parentRect);
         return;
@@ -39,6 +41,7 @@ void duLayout::Resize(const RECT* parentRect) {
 
 void duLayout::Arrange() {
     if (type_ < 1 || type_ > 7 || arranging_) return;
+    LayoutScope layout(this);
     arranging_ = true;
     // Arranged in skin units, like everything placed.
     RECT box = GetLayoutRect();
@@ -50,11 +53,12 @@ void duLayout::Arrange() {
     auto height = [](duPlugin* c) { RECT r = c->GetLayoutRect(); return static_cast<int>(r.bottom - r.top); };
     auto rel = [&box](duPlugin* c) { RECT r = c->GetLayoutRect(); ::OffsetRect(&r, -box.left, -box.top); return r; };
     const int n = static_cast<int>(kids.size());
+    auto wide = [](int v) { return static_cast<long long>(v); };
 
     switch (type_) {
     case 1:
         for (int i = 0; i < n; ++i) {
-            kids[i]->SetPosLeft(i == 0 ? startX_ : rel(kids[i - 1]).right + xSpace_);
+            kids[i]->SetPosLeft(i == 0 ? startX_ : SaturateCoordinate(wide(rel(kids[i - 1]).right) + xSpace_));
             kids[i]->SetHorzAnchor(0);
             kids[i]->Resize(&box);
         }
@@ -62,14 +66,15 @@ void duLayout::Arrange() {
     case 2:
         for (int i = n - 1; i >= 0; --i) {
             const int w = width(kids[i]);
-            kids[i]->SetPosLeft(i == n - 1 ? -(w + startX_) : (kids[i + 1]->GetPosLeft() - xSpace_) - w);
+            kids[i]->SetPosLeft(SaturateCoordinate(i == n - 1 ? -(wide(w) + startX_)
+                                                              : wide(kids[i + 1]->GetPosLeft()) - xSpace_ - w));
             kids[i]->SetHorzAnchor(0);
             kids[i]->Resize(&box);
         }
         break;
     case 3:
         for (int i = 0; i < n; ++i) {
-            kids[i]->SetPosTop(i == 0 ? startY_ : rel(kids[i - 1]).bottom + ySpace_);
+            kids[i]->SetPosTop(i == 0 ? startY_ : SaturateCoordinate(wide(rel(kids[i - 1]).bottom) + ySpace_));
             kids[i]->SetVertAnchor(0);
             kids[i]->Resize(&box);
         }
@@ -77,7 +82,8 @@ void duLayout::Arrange() {
     case 4:
         for (int i = n - 1; i >= 0; --i) {
             const int h = height(kids[i]);
-            kids[i]->SetPosTop(i == n - 1 ? -(h + startY_) : (kids[i + 1]->GetPosTop() - ySpace_) - h);
+            kids[i]->SetPosTop(SaturateCoordinate(i == n - 1 ? -(wide(h) + startY_)
+                                                             : wide(kids[i + 1]->GetPosTop()) - ySpace_ - h));
             kids[i]->SetVertAnchor(0);
             kids[i]->Resize(&box);
         }
@@ -86,17 +92,22 @@ void duLayout::Arrange() {
     case 6: {
         if (n == 0) break;
         const bool horz = type_ == 5;
-        const int space = (horz ? boxW : boxH) - (n - 1) * (horz ? xSpace_ : ySpace_) - (horz ? startX_ : startY_);
-        const int each = space / n, extra = space % n;
+        // Spacing larger than the layout leaves nothing to share: sizes are
+        // never negative.
+        const long long space = std::clamp<long long>(wide(horz ? boxW : boxH) -
+                                                          wide(n - 1) * (horz ? xSpace_ : ySpace_) -
+                                                          (horz ? startX_ : startY_),
+                                                      0, kCoordinateLimit);
+        const int each = static_cast<int>(space / n), extra = static_cast<int>(space % n);
         for (int i = 0; i < n; ++i) {
             const int size = each + (i < extra ? 1 : 0);
             if (horz) {
                 kids[i]->SetPosWidth(size);
-                kids[i]->SetPosLeft(i == 0 ? startX_ : rel(kids[i - 1]).right + xSpace_);
+                kids[i]->SetPosLeft(i == 0 ? startX_ : SaturateCoordinate(wide(rel(kids[i - 1]).right) + xSpace_));
                 kids[i]->SetHorzAnchor(0);
             } else {
                 kids[i]->SetPosHeight(size);
-                kids[i]->SetPosTop(i == 0 ? startY_ : rel(kids[i - 1]).bottom + ySpace_);
+                kids[i]->SetPosTop(i == 0 ? startY_ : SaturateCoordinate(wide(rel(kids[i - 1]).bottom) + ySpace_));
                 kids[i]->SetVertAnchor(0);
             }
             kids[i]->Resize(&box);
@@ -108,11 +119,11 @@ void duLayout::Arrange() {
         int rowTop = startY_;
         for (int i = 0; i < n; ++i) {
             duPlugin* c = kids[i];
-            int left = i == 0 ? startX_ : rel(kids[i - 1]).right + xSpace_;
+            int left = i == 0 ? startX_ : SaturateCoordinate(wide(rel(kids[i - 1]).right) + xSpace_);
             int top = rowTop;
-            if (left + width(c) > boxW) {
+            if (wide(left) + width(c) > boxW) {
                 left = startX_;
-                top = c == GetFirstChild() ? lowest : lowest + ySpace_;
+                top = c == GetFirstChild() ? lowest : SaturateCoordinate(wide(lowest) + ySpace_);
                 rowTop = top;
             }
             c->SetPosLeft(left);

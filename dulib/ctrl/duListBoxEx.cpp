@@ -37,10 +37,12 @@ duScroll* duListBoxEx::GetScrollBar() {
     return nullptr;
 }
 
-bool duListBoxEx::IsItem(duPlugin* plugin) {
-    if (!plugin || !IsValidPlugin(plugin) || plugin->GetParent() != this || !plugin->IsVisible()) return false;
+bool duListBoxEx::IsOwnRow(duPlugin* plugin) {
+    if (!plugin || !IsValidPlugin(plugin) || plugin->GetParent() != this) return false;
     return !(vertScrollBar_[0] && _wcsicmp(plugin->GetName(), vertScrollBar_) == 0);
 }
+
+bool duListBoxEx::IsItem(duPlugin* plugin) { return IsOwnRow(plugin) && plugin->IsVisible(); }
 
 void duListBoxEx::OnInitialized() {
     if (duScroll* bar = GetScrollBar()) bar->SetScrollPos(0);
@@ -49,6 +51,7 @@ void duListBoxEx::OnInitialized() {
 }
 
 void duListBoxEx::RefreshItems() {
+    LayoutScope layout(this);
     duScroll* bar = GetScrollBar();
     int y = 0;
     for (duPlugin* c = GetFirstChild(); c; c = c->GetNextSibling()) {
@@ -85,6 +88,8 @@ void duListBoxEx::UpdateRange(duScroll* bar) {
 }
 
 void duListBoxEx::Resize(const RECT* parentRect) {
+    LayoutScope layout(this);
+    InvalidateCache();  // the item backgrounds follow the items
     duPlugin::Resize(parentRect);
     duScroll* bar = GetScrollBar();
     RECT r = GetLayoutRect();
@@ -112,6 +117,13 @@ void duListBoxEx::Resize(const RECT* parentRect) {
         c->Resize(&shifted);
     }
     bar->Resize(nullptr);
+}
+
+void duListBoxEx::OnChildDetached(duPlugin* child) {
+    if (hot_ == child) hot_ = nullptr;
+    if (pressed_ == child) pressed_ = nullptr;
+    if (selected_ == child) selected_ = nullptr;
+    InvalidateCache();
 }
 
 void duListBoxEx::OnChildShow(duPlugin* child, BOOL) {
@@ -176,7 +188,8 @@ void duListBoxEx::ScrollIntoView(duPlugin* item) {
 }
 
 LRESULT duListBoxEx::OnWndMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (!IsPluginShown(this)) {
+    if (!IsPluginShown(this) || IsDisable()) {
+        // Neither hidden nor disabled, the list reacts to no input.
         active_ = FALSE;
         return 0;
     }
@@ -191,9 +204,10 @@ LRESULT duListBoxEx::OnWndMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
             break;
         }
         duPlugin* item = ItemAt(p);
-        if (item == hot_) break;
-        // The press is dropped only when the pointer reaches another row, so
-        // a click with a slight wobble inside the row still selects it.
+        // The press is dropped only when the pointer reaches another row or
+        // no row, so a click with a slight wobble inside the row still
+        // selects it.
+        if (item == hot_ && (item || !pressed_)) break;
         hot_ = item;
         pressed_ = nullptr;
         RedrawPlugin(this, FALSE);
@@ -205,17 +219,19 @@ LRESULT duListBoxEx::OnWndMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
             active_ = TRUE;
             RedrawPlugin(this, FALSE);
         } else {
-            hot_ = nullptr;
+            hot_ = pressed_ = nullptr;
             active_ = FALSE;
         }
         break;
     case WM_LBUTTONUP: {
-        if (!IsItem(pressed_)) break;
+        duPlugin* pressed = pressed_;
+        pressed_ = nullptr;  // a release ends the press, whatever follows
+        if (!IsItem(pressed)) break;
         if (PointInList(p)) {
-            NotifyUser(this, DUM_LBEXSELCHANGE, ItemParam(selected_), ItemParam(pressed_));
+            NotifyUser(this, DUM_LBEXSELCHANGE, ItemParam(selected_), ItemParam(pressed));
             if (!IsValidPlugin(this)) return 0;
         }
-        if (IsItem(pressed_)) selected_ = pressed_;
+        if (IsItem(pressed)) selected_ = pressed;
         RedrawPlugin(this, FALSE);
         break;
     }
@@ -245,6 +261,7 @@ LRESULT duListBoxEx::OnWndMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         }
         break;
     case WM_MOUSELEAVE:
+    case WM_CANCELMODE:
         if (hot_ || pressed_) {
             hot_ = pressed_ = nullptr;
             RedrawPlugin(this, FALSE);

@@ -13,6 +13,7 @@ public:
     const wchar_t* GetClassName() override { return L"duListBoxEx"; }
     void Resize(const RECT* parentRect) override;
     void OnChildShow(duPlugin* child, BOOL visible) override;
+    void OnChildDetached(duPlugin* child) override;
     void OnVScroll(int code, int pos) override;
     LRESULT OnWndMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnCreate() override;
@@ -22,13 +23,28 @@ public:
     // Stacks the visible rows, updates the bar's range and re-places the list.
     virtual void RefreshItems();
     virtual duPlugin* GetHotItem() { return hot_; }
-    virtual void SetHotItem(duPlugin* item) { hot_ = item; }
+    virtual void SetHotItem(duPlugin* item) {
+        if (item && !IsOwnRow(item)) return;  // only the list's own rows
+        hot_ = item;
+        InvalidateCache();
+    }
     virtual duPlugin* GetPressedItem() { return pressed_; }
-    virtual void SetPressedItem(duPlugin* item) { pressed_ = item; }
+    virtual void SetPressedItem(duPlugin* item) {
+        if (item && !IsOwnRow(item)) return;  // only the list's own rows
+        pressed_ = item;
+        InvalidateCache();
+    }
     virtual duPlugin* GetSelectedItem() { return selected_; }
-    virtual void SetSelectedItem(duPlugin* item) { selected_ = item; }
+    virtual void SetSelectedItem(duPlugin* item) {
+        if (item && !IsOwnRow(item)) return;  // only the list's own rows
+        selected_ = item;
+        InvalidateCache();
+    }
     virtual const wchar_t* GetItemStyle() { return itemStyle_; }
-    virtual void SetItemStyle(const wchar_t* style) { CopyPluginText(itemStyle_, style); }
+    virtual void SetItemStyle(const wchar_t* style) {
+        CopyPluginText(itemStyle_, style);
+        InvalidateCache();
+    }
     virtual const wchar_t* GetVertScrollBar() { return vertScrollBar_; }
     virtual int GetScrollOffset() { return offset_; }
     virtual BOOL IsActive() { return active_; }
@@ -39,6 +55,8 @@ public:
     bool IsItem(duPlugin* plugin);
     // Scrolls the rows so that the item is inside the list.
     void ScrollIntoView(duPlugin* item);
+    // A live child of this list other than its scroll bar, visible or not.
+    bool IsOwnRow(duPlugin* plugin);
 
 private:
     void UpdateRange(duScroll* bar);

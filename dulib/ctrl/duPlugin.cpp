@@ -14,10 +14,11 @@
 #include "dulib/res/duCursor.h"
 #include "dulib/res/duResManager.h"
 #include "dulib/res/duStyleGroup.h"
+#include "support/CodedConversion.h"
 
 void CopyPluginText(wchar_t (&dst)[kPluginTextSize], const wchar_t* src) {
     wmemset(dst, 0, kPluginTextSize);
-    if (src) wcsncpy(dst, src, kPluginTextSize - 1);
+    if (src) wmemcpy(dst, src, Utf16CutLength(src, wcslen(src), kPluginTextSize - 1));
 }
 
 duPlugin::duPlugin() = default;
@@ -35,6 +36,7 @@ duPlugin::~duPlugin() {
 }
 
 void duPlugin::UnlinkFromParent() {
+    if (parent_) parent_->OnChildDetached(this);
     if (preSibling_) preSibling_->nextSibling_ = nextSibling_;
     if (nextSibling_) nextSibling_->preSibling_ = preSibling_;
     if (parent_) {
@@ -57,7 +59,11 @@ UINT duPlugin::GetState() {
 }
 
 void duPlugin::SetName(const wchar_t* name) { CopyPluginText(name_, name); }
-void duPlugin::SetStyle(const wchar_t* style) { CopyPluginText(style_, style); }
+void duPlugin::SetStyle(const wchar_t* style) {
+    CopyPluginText(style_, style);
+    InvalidateCache();
+}
+
 void duPlugin::SetCursor(const wchar_t* cursor) { CopyPluginText(cursor_, cursor); }
 
 void duPlugin::AddListener(duListener* listener) {
@@ -70,6 +76,7 @@ void duPlugin::RemoveListener(duListener* listener) {
 }
 
 void duPlugin::Resize(const RECT* parentRect) {
+    LayoutScope layout(this);
     PlaceSelf(parentRect);
     for (duPlugin* child = firstChild_; child; child = child->GetNextSibling()) child->Resize(nullptr);
 }
@@ -89,7 +96,7 @@ void duPlugin::PlaceSelf(const RECT* parentRect) {
 
 void duPlugin::SetRect(const RECT* rect) {
     if (!rect) return;
-    rect_ = *rect;
+    SetPixelRect(*rect);
     layout_ = Scale().ToSkinRect(*rect);
 }
 
@@ -97,7 +104,13 @@ void duPlugin::SetLayoutRect(const RECT& skin) {
     layout_ = skin;
     // Every edge is scaled from the window's origin, so that plugins sharing
     // an edge in the skin share it in pixels.
-    rect_ = Scale().Rect(skin);
+    SetPixelRect(Scale().Rect(skin));
+}
+
+void duPlugin::SetPixelRect(const RECT& rect) {
+    if (rect.right - rect.left != rect_.right - rect_.left || rect.bottom - rect.top != rect_.bottom - rect_.top)
+        InvalidateCache();
+    rect_ = rect;
 }
 
 DpiScale duPlugin::Scale() {

@@ -79,18 +79,36 @@ public:
 
     virtual void SetName(const wchar_t* name);
     virtual void SetStyle(const wchar_t* style);
-    virtual void SetText(const wchar_t* text) { text_ = text ? text : L""; }
+    virtual void SetText(const wchar_t* text) {
+        text_ = text ? text : L"";
+        InvalidateCache();
+    }
     virtual void SetExtra(const wchar_t* extra) { extra_ = extra ? extra : L""; }
     virtual void SetCursor(const wchar_t* cursor);
-    virtual void SetVisible(BOOL visible) { visible_ = visible; }
-    virtual void SetFocus(BOOL focus) { focus_ = focus; }
-    virtual void SetDisable(BOOL disable) { disable_ = disable; }
-    virtual void SetCached(BOOL cached) { cached_ = cached; }
+    virtual void SetVisible(BOOL visible) {
+        visible_ = visible;
+        InvalidateCache();
+    }
+    virtual void SetFocus(BOOL focus) {
+        focus_ = focus;
+        InvalidateCache();
+    }
+    virtual void SetDisable(BOOL disable) {
+        disable_ = disable;
+        InvalidateCache();
+    }
+    virtual void SetCached(BOOL cached) {
+        cached_ = cached;
+        InvalidateCache();
+    }
     virtual void SetOpaque(BOOL opaque) { opaque_ = opaque; }
     virtual void SetAssociate(BOOL associate) { associate_ = associate; }
     virtual void SetGhost(BOOL ghost) { ghost_ = ghost; }
     virtual void SetHwnd(HWND hwnd) { hwnd_ = hwnd; }
-    virtual void SetState(UINT state) { state_ = state; }
+    virtual void SetState(UINT state) {
+        state_ = state;
+        InvalidateCache();
+    }
     virtual void SetZorder(int zorder) { zorder_ = zorder; }
     // In the window's pixels; the placement rectangle follows in skin units.
     virtual void SetRect(const RECT* rect);
@@ -102,16 +120,21 @@ public:
     virtual void SetVertAnchor(int v) { pos_.vertAnchor = v; }
     virtual void SetPosWidth(int v) { pos_.width = v; }
     virtual void SetPosHeight(int v) { pos_.height = v; }
-    virtual void SetAlpha(int alpha) { alpha_ = alpha; }
+    virtual void SetAlpha(int alpha) {
+        alpha_ = alpha;
+        InvalidateCache();
+    }
     virtual void SetParent(duPlugin* p) { parent_ = p; }
     virtual void SetFirstChild(duPlugin* p) { firstChild_ = p; }
     virtual void SetLastChild(duPlugin* p) { lastChild_ = p; }
     virtual void SetPreSibling(duPlugin* p) { preSibling_ = p; }
     virtual void SetNextSibling(duPlugin* p) { nextSibling_ = p; }
     virtual void SetUserData(UINT_PTR data) { userData_ = data; }
-    // Only a different bitmap replaces (and deletes) the kept one.
+    // Only a different bitmap replaces (and deletes) the kept one. The bitmap
+    // set is taken for the plugin's current look.
     virtual void SetCacheBitmap(HBITMAP bitmap) {
         if (bitmap != cacheBitmap_.get()) cacheBitmap_.reset(bitmap);
+        cacheFresh_ = bitmap != nullptr;
     }
 
     virtual void AddListener(duListener* listener);
@@ -150,6 +173,8 @@ public:
     virtual void OnCreate() = 0;
     virtual void OnInitialized() = 0;
     virtual void DrawObject(HDC dc) = 0;
+    // A child left this plugin (destroyed or moved elsewhere): forget it.
+    virtual void OnChildDetached(duPlugin*) {}
 
     // --- non-virtual helpers ---------------------------------------------------
     // Reads the common attributes, creates the children and places the plugin.
@@ -171,6 +196,11 @@ public:
     // The skin-to-pixel scale of the plugin's window (1:1 without one).
     DpiScale Scale();
     const std::vector<duListener*>& Listeners() const { return listeners_; }
+    // The cache bitmap may stand for the plugin only while nothing it draws has
+    // changed: every change of state, text, style, size or anything else a
+    // control paints marks it stale, and a stale picture is drawn afresh.
+    void InvalidateCache() { cacheFresh_ = false; }
+    bool IsCacheFresh() const { return cacheFresh_ && cacheBitmap_; }
 
 protected:
     ~duPlugin() override;
@@ -179,6 +209,8 @@ protected:
 
 private:
     void UnlinkFromParent();
+    // The pixel rectangle; a new size makes the cached picture stale.
+    void SetPixelRect(const RECT& rect);
 
     wchar_t type_[kPluginTextSize] = {};
     wchar_t name_[kPluginTextSize] = {};
@@ -208,6 +240,7 @@ private:
     RECT rect_ = {};
     RECT layout_ = {};
     BitmapHandle cacheBitmap_;
+    bool cacheFresh_ = false;
     std::vector<duListener*> listeners_;
 };
 

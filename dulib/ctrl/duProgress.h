@@ -13,17 +13,35 @@ public:
     void DrawObject(HDC dc) override;
 
     virtual int GetPos() { return pos_; }
-    virtual void SetPos(int percent) { pos_ = percent; }
+    virtual void SetPos(int percent) {
+        pos_ = percent;
+        InvalidateCache();
+    }
     virtual int GetLeftBorder() { return left_; }
-    virtual void SetLeftBorder(int v) { left_ = v; }
+    virtual void SetLeftBorder(int v) {
+        left_ = v;
+        InvalidateCache();
+    }
     virtual int GetRightBorder() { return right_; }
-    virtual void SetRightBorder(int v) { right_ = v; }
+    virtual void SetRightBorder(int v) {
+        right_ = v;
+        InvalidateCache();
+    }
     virtual int GetTopBorder() { return top_; }
-    virtual void SetTopBorder(int v) { top_ = v; }
+    virtual void SetTopBorder(int v) {
+        top_ = v;
+        InvalidateCache();
+    }
     virtual int GetBottomBorder() { return bottom_; }
-    virtual void SetBottomBorder(int v) { bottom_ = v; }
+    virtual void SetBottomBorder(int v) {
+        bottom_ = v;
+        InvalidateCache();
+    }
     virtual const wchar_t* GetProgressStyle() { return fillStyle_; }
-    virtual void SetProgressStyle(const wchar_t* style) { CopyPluginText(fillStyle_, style); }
+    virtual void SetProgressStyle(const wchar_t* style) {
+        CopyPluginText(fillStyle_, style);
+        InvalidateCache();
+    }
 
     // The filled part in local coordinates (empty when nothing is filled).
     RECT GetFillRect();

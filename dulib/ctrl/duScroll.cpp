@@ -49,6 +49,7 @@ void duScroll::Resize(const RECT* parentRect) {
 void duScroll::UpdateScrollRects() {
     RECT r = LocalRect();
     rects_ = ComputeScrollRects(Geometry(), r.right, r.bottom);
+    InvalidateCache();
 }
 
 int duScroll::Track() {
@@ -103,9 +104,18 @@ void duScroll::SetStep(int step) {
     v_.step = step;
 }
 
-void duScroll::SetUpStyle(const wchar_t* style) { CopyPluginText(upStyle_, style); }
-void duScroll::SetDownStyle(const wchar_t* style) { CopyPluginText(downStyle_, style); }
-void duScroll::SetThumbStyle(const wchar_t* style) { CopyPluginText(thumbStyle_, style); }
+void duScroll::SetUpStyle(const wchar_t* style) {
+    CopyPluginText(upStyle_, style);
+    InvalidateCache();
+}
+void duScroll::SetDownStyle(const wchar_t* style) {
+    CopyPluginText(downStyle_, style);
+    InvalidateCache();
+}
+void duScroll::SetThumbStyle(const wchar_t* style) {
+    CopyPluginText(thumbStyle_, style);
+    InvalidateCache();
+}
 
 // --- part states --------------------------------------------------------------
 
@@ -119,6 +129,7 @@ UINT duScroll::GetPartState(int part) const {
 }
 
 void duScroll::SetPartState(int part, UINT state) {
+    InvalidateCache();
     switch (part) {
     case SB_PART_FIRST: firstState_ = state; break;
     case SB_PART_SECOND: secondState_ = state; break;
@@ -223,7 +234,11 @@ void duScroll::OnMouseLeave(int, int) {
 }
 
 void duScroll::OnCaptureChanged(duPlugin* next) {
-    if (dragging_ && next != this) EndDrag(false);
+    if (!dragging_ || next == this) return;
+    // Taken away mid-drag: the thumb lets go where it is.
+    EndDrag(false);
+    StopRepeat();
+    RedrawPlugin(this, FALSE);
 }
 
 void duScroll::EndDrag(bool releaseCapture) {

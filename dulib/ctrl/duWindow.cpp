@@ -53,6 +53,7 @@ void duWindow::OnInitialized() {
 }
 
 void duWindow::Resize(const RECT* parentRect) {
+    LayoutScope layout(this);
     // The root covers the client area in pixels; its children are placed in
     // the same area in skin units.
     RECT r{};

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "dulib/res/Coordinates.h"
+
 namespace {
 
 constexpr int kMaxDpi = kSkinDpi * 10;
@@ -18,7 +20,16 @@ DpiScale::DpiScale(int dpi) : dpi_(std::clamp(dpi, kSkinDpi, kMaxDpi)) {}
 
 int DpiScale::Point(int skin) const {
     if (IsIdentity()) return skin;
-    return Saturate(RoundDiv(static_cast<long long>(skin) * dpi_, kSkinDpi));
+    // Scaled, a skin number may leave the int range: it stops at the limit of
+    // placed coordinates, so that widths and sums of them still fit.
+    return SaturateCoordinate(RoundDiv(static_cast<long long>(skin) * dpi_, kSkinDpi));
+}
+
+int DpiScale::Span(int start, int length) const {
+    if (IsIdentity()) return length;
+    const long long end = static_cast<long long>(start) + length;
+    // The distance of the two scaled edges, each held at the limit.
+    return SaturateCoordinate(RoundDiv(end * dpi_, kSkinDpi)) - Point(start);
 }
 
 int DpiScale::Thickness(int skin) const {

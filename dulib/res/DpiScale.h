@@ -22,7 +22,7 @@ public:
     // A skin coordinate (or an offset from an edge) in device pixels.
     int Point(int skin) const;
     // The device length of `length` skin units that start at `start`.
-    int Span(int start, int length) const { return Point(start + length) - Point(start); }
+    int Span(int start, int length) const;
     // A line, border or caret thickness: never thinner than one pixel.
     int Thickness(int skin) const;
     RECT Rect(const RECT& skin) const;

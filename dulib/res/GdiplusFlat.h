@@ -36,7 +36,7 @@ bool DrawImageIntoPixels(GpImage* image, BYTE* pixels, int width, int height, bo
 // device context. On a 32-bit bitmap the area is copied into a premultiplied
 // GDI+ bitmap, drawn on, and copied back when the object goes away, so the
 // alpha channel comes out right and the DC's clip and origin hold; on anything
-// else the graphics draw through the DC.
+// else the graphics draw through the DC, clipped to the area as well.
 class DcGraphics {
 public:
     DcGraphics(HDC dc, const RECT& area);
@@ -55,6 +55,13 @@ private:
     GpBitmapOwner surface_;
     GpGraphicsOwner graphics_;
 };
+
+// Draws the segment a-b with the pen where it can show near `visible` (the
+// target's clip box). A segment far longer than the box is cut to the part
+// near it first, with the dash pattern moved on by what was cut away: a
+// dashed pen along millions of pixels would otherwise be widened dash by dash.
+void DrawSegmentNear(GpGraphics* graphics, GpPen* pen, DashStyle dash, int penWidth, double ax, double ay, double bx,
+                     double by, const RECT& visible);
 
 // ARGB value from a colour and an alpha (clamped to 0..255).
 ARGB MakeArgb(COLORREF color, int alpha);

@@ -1,18 +1,20 @@
 #include "dulib/res/Painters.h"
 
+#include "dulib/res/Coordinates.h"
 #include "dulib/res/duImage.h"
 #include "support/Handles.h"
 
 #include <algorithm>
 
 RECT PlaceStyleRect(int left, int top, int right, int bottom, int width, int height, const RECT& c) {
+    auto at = [](long long v) { return static_cast<LONG>(SaturateCoordinate(v)); };
     RECT r;
-    r.left = left < 0 ? c.right + left : c.left + left;
-    r.top = top < 0 ? c.bottom + top : c.top + top;
-    r.right = c.right + right;
-    r.bottom = c.bottom + bottom;
-    if (width != 0) r.right = r.left + width;
-    if (height != 0) r.bottom = r.top + height;
+    r.left = at(left < 0 ? static_cast<long long>(c.right) + left : static_cast<long long>(c.left) + left);
+    r.top = at(top < 0 ? static_cast<long long>(c.bottom) + top : static_cast<long long>(c.top) + top);
+    r.right = at(static_cast<long long>(c.right) + right);
+    r.bottom = at(static_cast<long long>(c.bottom) + bottom);
+    if (width != 0) r.right = at(static_cast<long long>(r.left) + width);
+    if (height != 0) r.bottom = at(static_cast<long long>(r.top) + height);
     if (r.right - r.left == 0 && r.bottom - r.top == 0) r = c;
     return r;
 }

@@ -65,7 +65,7 @@ int ReadXmlString(const tinyxml2::XMLElement* element, const char* attr, wchar_t
     std::wstring wide = CCodedConversion().Utf8ToWide(value);
     if (buffer && count > 0) {
         std::memset(buffer, 0, sizeof(wchar_t) * static_cast<size_t>(count));
-        size_t keep = wide.size() < static_cast<size_t>(count - 1) ? wide.size() : static_cast<size_t>(count - 1);
+        const size_t keep = Utf16CutLength(wide.data(), wide.size(), static_cast<size_t>(count - 1));
         std::wmemcpy(buffer, wide.data(), keep);
     }
     return static_cast<int>(wide.size());

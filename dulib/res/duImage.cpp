@@ -117,7 +117,7 @@ bool duImage::LoadFromStream(IStream* stream) {
     UINT width = 0, height = 0;
     GdipGetImageWidth(decoded.image, &width);
     GdipGetImageHeight(decoded.image, &height);
-    if (width == 0 || height == 0 || width > 0x4000 || height > 0x4000) return false;
+    if (width == 0 || height == 0) return false;
 
     UINT frames = 1;
     UINT dimensions = 0;
@@ -126,6 +126,9 @@ bool duImage::LoadFromStream(IStream* stream) {
         if (GdipImageGetFrameDimensionsList(decoded.image, ids.data(), dimensions) == Ok)
             if (GdipImageGetFrameCount(decoded.image, &ids[0], &frames) != Ok) frames = 1;
     }
+    // What counts is what decoding would allocate: a long thin strip is
+    // harmless, a huge square or many big frames are not.
+    if (!FitsDecodeBudget(width, height, std::max<UINT>(frames, 1))) return false;
     const int w = static_cast<int>(width), h = static_cast<int>(height);
 
     if (frames < 2) {
@@ -229,6 +232,15 @@ std::wstring duImage::MakeRandomName() {
     }
     while (name.size() < 100) name.push_back(kAlphabet[generator() % 62]);
     return name;
+}
+
+bool duImage::FitsDecodeBudget(unsigned width, unsigned height, unsigned frames) {
+    if (width == 0 || height == 0 || frames == 0) return false;
+    // Below 2^64 for any two 32-bit factors; each step after it is checked by
+    // division, so nothing can wrap.
+    const unsigned long long pixels = static_cast<unsigned long long>(width) * height;
+    if (pixels > kMaxDecodedBytes / 4) return false;
+    return frames <= kMaxDecodedBytes / (pixels * 4);
 }
 
 duImage* duImage::MakeGrayCopy() {

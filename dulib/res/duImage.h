@@ -46,6 +46,11 @@ public:
 
     // 100 characters from [0-9a-zA-Z]; never the same twice within a run.
     static std::wstring MakeRandomName();
+    // Whether a picture of that size and frame count fits the budget of
+    // decoded bytes (kMaxDecodedBytes, all frames together). Pictures over it
+    // are refused before anything is allocated for them.
+    static constexpr unsigned long long kMaxDecodedBytes = 64ull << 20;
+    static bool FitsDecodeBudget(unsigned width, unsigned height, unsigned frames);
 
     // The cell `source` (in pixels of this picture) as a window at `dpi`
     // shows it, `size` pixels large: cut from the nearest larger picture set

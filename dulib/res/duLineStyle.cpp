@@ -1,9 +1,11 @@
 #include "dulib/res/duLineStyle.h"
 
+#include "dulib/res/Coordinates.h"
 #include "dulib/res/GdiplusFlat.h"
 #include "dulib/res/SkinXml.h"
 
 #include <algorithm>
+#include <cmath>
 
 const wchar_t* duLineStyle::GetClassName() { return L"duLineStyle"; }
 
@@ -30,36 +32,32 @@ void duLineStyle::CopyFrom(duStyleBase* other) {
 
 void duLineStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha, const DpiScale& scale) {
     if (!dc || !rect) return;
-    RECT p = PlaceIn(*rect, scale);
-    auto place = [&p, &scale](POINT v) {
-        const int x = scale.Point(v.x), y = scale.Point(v.y);
-        return GpPoint{v.x < 0 ? p.right + x : p.left + x, v.y < 0 ? p.bottom + y : p.top + y};
+    const RECT p = PlaceIn(*rect, scale);
+    // An end names a pixel; scaled, the line runs through the middle of the
+    // pixels that pixel became, so that a thicker pen covers exactly them (at
+    // 100 % that is the pixel itself). Worked out wide: skin numbers may be
+    // anything an int holds.
+    const double factor = static_cast<double>(scale.Dpi()) / kSkinDpi;
+    auto place = [factor](LONG v, LONG low, LONG high) {
+        return static_cast<double>(v < 0 ? high : low) + (v + 0.5) * factor - 0.5;
     };
-    GpPoint points[2] = {place(start_), place(end_)};
+    const double ax = place(start_.x, p.left, p.right), ay = place(start_.y, p.top, p.bottom);
+    const double bx = place(end_.x, p.left, p.right), by = place(end_.y, p.top, p.bottom);
+    RECT visible{};
+    if (::GetClipBox(dc, &visible) == ERROR) return;
     const int lineWidth = scale.Thickness(lineWidth_);
     // The pen reaches half its width (and the dash caps a little more) past
     // the segment.
-    int reach = std::max(lineWidth, 1) + 2;
-    RECT area = {std::min(points[0].X, points[1].X) - reach, std::min(points[0].Y, points[1].Y) - reach,
-                 std::max(points[0].X, points[1].X) + reach, std::max(points[0].Y, points[1].Y) + reach};
+    const double reach = std::max(lineWidth, 1) + 2.0;
+    auto edge = [](double v) { return SaturateCoordinate(static_cast<long long>(std::clamp(v, -4e18, 4e18))); };
+    RECT area = {edge(std::floor(std::min(ax, bx) - reach)), edge(std::floor(std::min(ay, by) - reach)),
+                 edge(std::ceil(std::max(ax, bx) + reach)), edge(std::ceil(std::max(ay, by) + reach))};
     DcGraphics graphics(dc, area);
     GpPenOwner pen;
     if (!graphics ||
         GdipCreatePen1(MakeArgb(color_, alpha), static_cast<REAL>(lineWidth), UnitPixel, &pen.pen) != Ok)
         return;
-    GdipSetPenDashStyle(pen.pen, DashStyleOf(lineType_.c_str()));
-    if (scale.IsIdentity()) {
-        GdipDrawLinesI(graphics.get(), pen.pen, points, 2);
-        return;
-    }
-    // An end names a pixel; scaled, the line runs through the middle of the
-    // pixels that pixel became, so that a thicker pen covers exactly them.
-    const REAL factor = static_cast<REAL>(scale.Dpi()) / kSkinDpi;
-    auto middle = [&p, factor](POINT v) {
-        const REAL x = (v.x < 0 ? p.right : p.left) + (v.x + 0.5f) * factor - 0.5f;
-        const REAL y = (v.y < 0 ? p.bottom : p.top) + (v.y + 0.5f) * factor - 0.5f;
-        return GpPointF{x, y};
-    };
-    const GpPointF scaled[2] = {middle(start_), middle(end_)};
-    GdipDrawLines(graphics.get(), pen.pen, scaled, 2);
+    const DashStyle dash = DashStyleOf(lineType_.c_str());
+    GdipSetPenDashStyle(pen.pen, dash);
+    DrawSegmentNear(graphics.get(), pen.pen, dash, lineWidth, ax, ay, bx, by, visible);
 }

@@ -1,5 +1,6 @@
 #include "dulib/res/duRectStyle.h"
 
+#include "dulib/res/Coordinates.h"
 #include "dulib/res/Dib32.h"
 #include "dulib/res/GdiplusFlat.h"
 #include "dulib/res/Painters.h"
@@ -48,19 +49,38 @@ void duRectStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha, cons
     borderWidth_ = skinWidth;
 }
 
-// The outline is drawn through four thin strips along the edges rather than
-// one copy of the whole rectangle: each strip sees the whole outline (so dashes
-// run on), but only the pixels near the edges are copied and composed.
-void duRectStyle::DrawBorder(HDC dc, const RECT& r, int alpha) {
-    int width = r.right - r.left, height = r.bottom - r.top;
-    long long margin = std::max(borderWidth_, 1) / 2 + 2;
-    RECT whole = {r.left - 1, r.top - 1, r.right + 1, r.bottom + 1};
+// The pen is centred on the outline, so half of it (and a pixel of
+// smoothing) lies outside the rectangle: every area drawn reaches that far,
+// whatever the rectangle's size. Large rectangles are drawn through four thin
+// strips along the edges rather than one copy of the whole rectangle: each
+// strip draws the whole outline clipped to itself (so dashes run on), the
+// strips do not overlap, and only the pixels near the edges are copied and
+// composed.
+void duRectStyle::DrawBorder(HDC dc, const RECT& placed, int alpha) {
+    const LONG m = static_cast<LONG>(std::min(std::max(borderWidth_, 1) / 2 + 2, kCoordinateLimit));
+    RECT r = placed;
+    RECT visible{};
+    if (::GetClipBox(dc, &visible) == ERROR) return;
+    // A rectangle far larger than the target is cut to the part near it
+    // first: the edges moved stay out of sight, and a dashed pen is not
+    // widened along millions of pixels (the dashes of the edges in sight may
+    // start at another place of their pattern then).
+    const long long tooLarge = 4LL * ((visible.right - visible.left) + (visible.bottom - visible.top)) + 1000 + 4LL * m;
+    if (static_cast<long long>(r.right) - r.left > tooLarge || static_cast<long long>(r.bottom) - r.top > tooLarge) {
+        const LONG reach = 2 * m;
+        r.left = std::max<LONG>(r.left, SaturateCoordinate(static_cast<long long>(visible.left) - reach));
+        r.top = std::max<LONG>(r.top, SaturateCoordinate(static_cast<long long>(visible.top) - reach));
+        r.right = std::min<LONG>(r.right, SaturateCoordinate(static_cast<long long>(visible.right) + reach));
+        r.bottom = std::min<LONG>(r.bottom, SaturateCoordinate(static_cast<long long>(visible.bottom) + reach));
+        if (r.right <= r.left || r.bottom <= r.top) return;
+    }
+    const long long width = static_cast<long long>(r.right) - r.left;
+    const long long height = static_cast<long long>(r.bottom) - r.top;
     std::vector<RECT> areas;
-    if (margin > 64 || width <= 4 * margin || height <= 4 * margin) {
-        areas.push_back(whole);
+    if (width <= 4LL * m || height <= 4LL * m) {
+        areas.push_back(RECT{r.left - m, r.top - m, r.right + m, r.bottom + m});
     } else {
-        LONG m = static_cast<LONG>(margin);
-        LONG right = r.right - 1, bottom = r.bottom - 1;  // the outline's far edges
+        const LONG right = r.right - 1, bottom = r.bottom - 1;  // the outline's far edges
         areas.push_back(RECT{r.left - m, r.top - m, right + m + 1, r.top + m + 1});
         areas.push_back(RECT{r.left - m, bottom - m, right + m + 1, bottom + m + 1});
         areas.push_back(RECT{r.left - m, r.top + m + 1, r.left + m + 1, bottom - m});
@@ -73,7 +93,8 @@ void duRectStyle::DrawBorder(HDC dc, const RECT& r, int alpha) {
             GdipCreatePen1(MakeArgb(borderColor_, alpha), static_cast<REAL>(borderWidth_), UnitPixel, &pen.pen) != Ok)
             continue;
         GdipSetPenDashStyle(pen.pen, DashStyleOf(borderType_.c_str()));
-        GdipDrawRectangleI(graphics.get(), pen.pen, r.left, r.top, width - 1, height - 1);
+        GdipDrawRectangleI(graphics.get(), pen.pen, r.left, r.top, static_cast<INT>(width - 1),
+                           static_cast<INT>(height - 1));
     }
 }
 

@@ -52,22 +52,6 @@ bool PumpUntilQuit(int limitMs, const std::function<void()>& atQuit) {
     return false;
 }
 
-// The process log, sent to a fresh file for one child test.
-class ChildLog {
-public:
-    ChildLog() : path_(CCodedConversion().WideToAnsi(dir_.File(L"run.log"))) { SetProcessLog(OpenLog(path_.c_str())); }
-    ~ChildLog() { SetProcessLog(nullptr); }
-    std::wstring Text() const {
-        std::ifstream in(path_, std::ios::binary);
-        return CCodedConversion().AnsiToWide(
-            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
-    }
-
-private:
-    TempDir dir_;
-    std::string path_;
-};
-
 void ExpectNothingFetchedOrInstalled(const InstallRun& run) {
     SetupInfo item;
     for (unsigned i = 0; PackageList.GetAt(i, item); ++i) {
@@ -141,12 +125,12 @@ TEST(FaultChild, CrashingSetup) {
     EXPECT_EQ(client.state, InstallFailed);
     EXPECT_EQ(static_cast<DWORD>(client.errorCode), 0xC0000005u);
     EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
-    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：code=-1073741819");
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：安装程序出错，code=-1073741819");
     EXPECT_STREQ(FindControl(L"FinishImgLayout")->GetStyle(), L"FinishFailedImgLayout");
     SetupInfo item;
     for (unsigned i = 1; PackageList.GetAt(i, item); ++i) EXPECT_NE(item.state, Installed);
     ExpectReportedFailure(run.Report(), -1073741819,
-                          "【安装失败】name：Kestrane 翻译客户端_V1.0.3, 错误信息：code=-1073741819");
+                          "【安装失败】name：Kestrane 翻译客户端_V1.0.3, 错误信息：安装程序出错，code=-1073741819");
 }
 
 TEST(FaultChild, DuplicateSetupName) {
@@ -205,8 +189,8 @@ TEST(FaultChild, WrongOffset) {
     EXPECT_EQ(client.state, DownloadFailed);
     EXPECT_EQ(client.errorCode, ERR_RANGE_MISMATCH);
     EXPECT_EQ(FileSize(PackageFilePath(client)), client.size / 2) << "the file is left for the next run";
-    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败，code=-4");
-    ExpectReportedFailure(run.Report(), ERR_RANGE_MISMATCH, "错误信息：下载失败，code=-4");
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败（服务器错误），code=-4");
+    ExpectReportedFailure(run.Report(), ERR_RANGE_MISMATCH, "错误信息：下载失败（服务器错误），code=-4");
 }
 
 TEST(FaultChild, UntickedOptional) {

@@ -228,7 +228,7 @@ TEST(InstallChild, ExitCode3010) {
     EXPECT_EQ(first.errorCode, 3010);
     EXPECT_TRUE(FileExists(run.ProductFolder() + L"\\failing.txt")) << "the setup ran into the chosen folder";
     EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
-    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：code=3010");
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：安装程序出错，code=3010");
     SetupInfo item;
     for (unsigned i = 1; PackageList.GetAt(i, item); ++i) {
         EXPECT_NE(item.state, Installed);
@@ -236,7 +236,8 @@ TEST(InstallChild, ExitCode3010) {
     }
     // The next package was downloaded while the client's setup ran: the run
     // is still reported with the client's code, never with 0.
-    ExpectReportedFailure(run.Report(), 3010, "【安装失败】name：Kestrane 翻译客户端_V1.0.3, 错误信息：code=3010");
+    ExpectReportedFailure(run.Report(), 3010,
+                          "【安装失败】name：Kestrane 翻译客户端_V1.0.3, 错误信息：安装程序出错，code=3010");
 }
 
 TEST(InstallChild, ResumedFile) {
@@ -349,11 +350,13 @@ TEST(InstallChild, CutDownload) {
     EXPECT_EQ(first.state, DownloadFailed);
     EXPECT_NE(first.errorCode, 0);
     EXPECT_EQ(RowText(L"FinishItemStaticState_", 1), L"安装失败");
-    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1), L"错误信息：下载失败，code=" + std::to_wstring(first.errorCode));
-    // What arrived stays for the next run to resume from.
+    EXPECT_EQ(RowText(L"FinishItemStaticInfo_", 1),
+              L"错误信息：下载失败（网络连接失败），code=" + std::to_wstring(first.errorCode));
+    // What arrived stays for the next run to resume from: every connection
+    // was cut after 1000 bytes, and the retries gave up after the third.
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ASSERT_TRUE(::GetFileAttributesExW(PackageFilePath(first).c_str(), GetFileExInfoStandard, &data));
-    EXPECT_EQ(data.nFileSizeLow, 1000u);
+    EXPECT_EQ(data.nFileSizeLow, 4000u);
     SetupInfo item;
     for (unsigned i = 1; PackageList.GetAt(i, item); ++i) {
         EXPECT_EQ(item.state, Waiting) << "no later package is downloaded";

@@ -8,7 +8,9 @@
 #include "app/AppState.h"
 #include "app/Controls.h"
 #include "dulib/ctrl/Engine.h"
+#include "net/ResumeValidator.h"
 #include "support/CodedConversion.h"
+#include "support/Log.h"
 #include "support/Md5.h"
 #include "support/PackageList.h"
 #include "sysinfo/LocalPaths.h"
@@ -19,9 +21,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace install_flow {
 
@@ -119,13 +123,22 @@ inline std::string ListedPackage(const std::string& setupName, const std::string
 
 inline std::string Answer(const std::string& packages) { return "{\"result\": true, \"data\": [" + packages + "]}"; }
 
+// Runs one child test while the local service has these faults switched on.
+inline void RunChildWithFaults(std::initializer_list<std::pair<const char*, const char*>> faults,
+                               const wchar_t* child) {
+    local_service::ResetFaults();
+    ASSERT_TRUE(local_service::SetFaults(faults));
+    RunChildTests(ServiceAddress(), child);
+    local_service::ResetFaults();
+}
+
 // Runs one child test while the local service has one fault switched on
 // (none for an empty name).
 inline void RunChildWithFault(const char* fault, const char* value, const wchar_t* child) {
-    local_service::ResetFaults();
-    if (*fault) local_service::SetFault(fault, value);
-    RunChildTests(ServiceAddress(), child);
-    local_service::ResetFaults();
+    if (*fault)
+        RunChildWithFaults({{fault, value}}, child);
+    else
+        RunChildWithFaults({}, child);
 }
 
 // Runs one child test while the service answers the package list with `answer`.
@@ -136,25 +149,52 @@ inline void RunChildWithAnswer(const std::string& answer, const wchar_t* child) 
     local_service::ResetFaults();
 }
 
+// The process log, sent to a fresh file for one child test.
+class ChildLog {
+public:
+    ChildLog() : path_(CCodedConversion().WideToAnsi(dir_.File(L"run.log"))) { SetProcessLog(OpenLog(path_.c_str())); }
+    ~ChildLog() { SetProcessLog(nullptr); }
+    std::wstring Text() const {
+        std::ifstream in(path_, std::ios::binary);
+        return CCodedConversion().AnsiToWide(
+            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    }
+
+private:
+    TempDir dir_;
+    std::string path_;
+};
+
+// What an installation run finds in the package folder.
+enum class EarlierFiles { Removed, Kept };
+
 // One installation run in this (child) process: preparation, the folder
 // field set to a fresh folder, start, and the Finish page with its report.
 class InstallRun {
 public:
-    InstallRun() {
+    // Package files of earlier runs (and their resume validators) would be
+    // taken as already downloaded: removed unless a test is about them.
+    explicit InstallRun(EarlierFiles earlier = EarlierFiles::Removed) {
         EXPECT_TRUE(PumpUntilPreparationEnds(60000));
         setupShown_ = FindControl(L"SetupLayout") && FindControl(L"SetupLayout")->IsVisible();
-        // Package files of earlier runs would be taken as already downloaded.
+        if (earlier == EarlierFiles::Kept) return;
         SetupInfo item;
-        for (unsigned i = 0; PackageList.GetAt(i, item); ++i) ::DeleteFileW(PackageFilePath(item).c_str());
+        for (unsigned i = 0; PackageList.GetAt(i, item); ++i) {
+            ::DeleteFileW(PackageFilePath(item).c_str());
+            ::DeleteFileW(ValidatorPathFor(PackageFilePath(item)).c_str());
+        }
     }
     bool SetupShown() const { return setupShown_; }
     const TempDir& Folder() const { return folder_; }
     std::wstring ProductFolder() const { return folder_.Path() + L"\\QRN\\Kestrane"; }
     HWND Hwnd() const { return window_.Hwnd(); }
 
+    // Another installation folder than the fresh one (before Start).
+    void UseFolder(const std::wstring& folder) { chosen_ = folder; }
+
     // Clicks start; the report count is taken just before.
     void Start() {
-        FindControl(L"SelectDirStatic")->SetText(folder_.Path().c_str());
+        FindControl(L"SelectDirStatic")->SetText((chosen_.empty() ? folder_.Path() : chosen_).c_str());
         reportBefore_ = LastReportId();
         Click(L"StartSetupBtn");
         ASSERT_TRUE(App().installStarted);
@@ -181,6 +221,7 @@ public:
 private:
     InstallerWindow window_;
     TempDir folder_;
+    std::wstring chosen_;
     bool setupShown_ = false;
     long reportBefore_ = 0;
     std::string report_;

@@ -11,6 +11,7 @@
 #include "app/InstallWorker.h"
 #include "app/MainWindow.h"
 #include "app/OfficeGuard.h"
+#include "app/Preflight.h"
 #include "app/ProcessTerminator.h"
 #include "app/RunFolder.h"
 #include "app/RunOutcome.h"
@@ -18,18 +19,21 @@
 #include "app/SetupRows.h"
 #include "app/StartInstall.h"
 #include "dulib/ctrl/Engine.h"
+#include "net/WinHttpHandler.h"
 #include "support/Handles.h"
 #include "support/Log.h"
 #include "support/PackageList.h"
 #include "support/SecureFolder.h"
 #include "support/TempNames.h"
 #include "sysinfo/LocalPaths.h"
+#include "tests/app/BoxAnswerer.h"
 #include "tests/app/InstallerWindow.h"
 #include "tests/common/CapturedLog.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <winhttp.h>
 
 #include <atomic>
 #include <fstream>
@@ -47,45 +51,6 @@ std::wstring OwnExeName() {
     std::wstring full = path;
     return full.substr(full.find_last_of(L'\\') + 1);
 }
-
-// Answers the next dialog of this process captioned "提示" (or with any
-// caption) with `button` and keeps its text; gives up after a limit only a
-// fault reaches.
-class BoxAnswerer {
-public:
-    explicit BoxAnswerer(int button, const wchar_t* caption = L"提示")
-        : caption_(caption), thread_([this, button] { Run(button); }) {}
-    ~BoxAnswerer() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-    }
-    std::wstring Text() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-        return text_;
-    }
-
-private:
-    void Run(int button) {
-        for (int i = 0; i < 600 && !stop_; ++i) {
-            HWND box = ::FindWindowW(L"#32770", caption_);
-            DWORD pid = 0;
-            if (box) ::GetWindowThreadProcessId(box, &pid);
-            if (box && pid == ::GetCurrentProcessId()) {
-                wchar_t text[512] = {};
-                ::GetDlgItemTextW(box, 0xFFFF, text, 512);
-                text_ = text;
-                ::PostMessageW(box, WM_COMMAND, button, 0);
-                return;
-            }
-            ::Sleep(50);
-        }
-    }
-    const wchar_t* caption_;
-    std::atomic<bool> stop_{false};
-    std::wstring text_;
-    std::thread thread_;
-};
 
 // Copies of this test program running under another program's name; each
 // runs one test, by default OfficeStandIn.Wait, which waits until it is
@@ -319,6 +284,89 @@ TEST(InstallUnits, RowTextsFollowThePackageState) {
     outcome = DescribeOutcome(item);
     EXPECT_TRUE(outcome.failed);
     EXPECT_EQ(outcome.infoLine, L"错误信息：code=0");
+}
+
+TEST(InstallUnits, RowsAndInfoLinesSayWhatAFailureMeans) {
+    App().retryPolicy = RetryPolicy();
+    SetupInfo item;
+    item.size = 1000;
+    item.downloaded = 500;
+    item.state = Downloading;
+    item.retrying = 2;
+    EXPECT_EQ(SetupStateText(item), L"重试(2/3)，已完成50%...");
+    item.size = 0;
+    EXPECT_EQ(SetupStateText(item), L"重试(2/3)...");
+    item.state = DownloadFailed;
+    item.failureClass = static_cast<int>(FailureClass::ProxyAuth);
+    EXPECT_EQ(SetupStateText(item), L"下载失败：代理身份验证失败");
+    item.failureClass = 0;
+    EXPECT_EQ(SetupStateText(item), L"下载失败");
+
+    EXPECT_EQ(FailureInfoLine(DownloadFailed, 12007, FailureClass::Dns), L"错误信息：下载失败（域名解析失败），code=12007");
+    EXPECT_EQ(FailureInfoLine(DownloadFailed, 112, FailureClass::DiskFull), L"错误信息：下载失败（磁盘空间不足），code=112");
+    EXPECT_EQ(FailureInfoLine(VerifyFailed, 5, FailureClass::DigestMismatch), L"错误信息：验证失败，code=5");
+    EXPECT_EQ(FailureInfoLine(InstallFailed, 3010), L"错误信息：安装程序出错，code=3010");
+    EXPECT_EQ(FailureInfoLine(0, 1450), L"错误信息：code=1450");
+
+    // Transport results in the application's classes, a proxy's where one was used.
+    ResponseFacts direct;
+    ResponseFacts proxied;
+    proxied.proxy.proxy = L"proxy:8080";
+    EXPECT_EQ(ClassOfTransport(ERROR_WINHTTP_CANNOT_CONNECT, direct), FailureClass::NoConnection);
+    EXPECT_EQ(ClassOfTransport(ERROR_WINHTTP_CANNOT_CONNECT, proxied), FailureClass::Proxy);
+    EXPECT_EQ(ClassOfTransport(ERROR_WINHTTP_NAME_NOT_RESOLVED, direct), FailureClass::Dns);
+    EXPECT_EQ(ClassOfTransport(ERROR_WINHTTP_SECURE_INVALID_CA, direct), FailureClass::Tls);
+    EXPECT_EQ(ClassOfTransport(ERROR_DISK_FULL, direct), FailureClass::DiskFull);
+    EXPECT_EQ(ClassOfTransport(ERR_PROXY_AUTH, proxied), FailureClass::ProxyAuth);
+    EXPECT_EQ(ClassOfTransport(ERROR_INVALID_NAME, direct), FailureClass::None);
+    EXPECT_EQ(ClassOfListFailure(-104, direct), FailureClass::ServerError);
+    EXPECT_EQ(FailureReasonForLog(FailureClass::ProxyAuth), L"代理身份验证失败 [proxy authentication]");
+}
+
+TEST(InstallUnits, ChecksBeforeDownloadsNameTheVolumeAndWhatIsMissing) {
+    const bool small = ::GetFileAttributesW(L"S:\\") != INVALID_FILE_ATTRIBUTES;
+    const bool readOnly = ::GetFileAttributesW(L"R:\\") != INVALID_FILE_ATTRIBUTES;
+    if (!small || !readOnly) GTEST_SKIP() << "no small volumes S: and R: (tools/small-volumes.sh could not mount them)";
+    EXPECT_EQ(VolumeOf(L"S:\\no\\such\\folder"), L"S:\\");
+    EXPECT_EQ(VolumeOf(L"Q:\\x"), L"") << "no such drive";
+    EXPECT_EQ(ProbeWritableFolder(L"S:\\a\\b"), 0u);
+    EXPECT_EQ(::GetFileAttributesW(L"S:\\a"), INVALID_FILE_ATTRIBUTES) << "the probe leaves nothing behind";
+    EXPECT_NE(ProbeWritableFolder(L"R:\\a"), 0u);
+
+    ULARGE_INTEGER available{};
+    ASSERT_TRUE(::GetDiskFreeSpaceExW(L"S:\\", &available, nullptr, nullptr));
+    TempDir roomy;
+    PreflightNeed need;
+    need.packageFolder = roomy.Path();
+    need.productFolder = roomy.File(L"QRN\\Kestrane");
+    need.bytesToFetch = 100;
+    need.bytesToInstall = 200;
+    EXPECT_EQ(CheckBeforeDownloads(need).kind, FailureKind::None);
+
+    // Downloads and installation on the small volume: one sum, one message.
+    need.packageFolder = L"S:\\packages";
+    need.productFolder = L"S:\\Apps\\QRN\\Kestrane";
+    const unsigned long long wanted = 300 + kFreeSpaceMargin;
+    PreflightResult result = CheckBeforeDownloads(need);
+    EXPECT_EQ(result.kind, FailureKind::NoDiskSpace);
+    EXPECT_EQ(result.code, kNoDiskSpaceCode);
+    EXPECT_EQ(result.message, L"磁盘 S:\\ 空间不足，还需要 " + MegabyteText(wanted - available.QuadPart) + L"（需要 " +
+                                  MegabyteText(wanted) + L"，可用 " + MegabyteText(available.QuadPart) + L"）");
+
+    need.productFolder = L"R:\\Apps\\QRN\\Kestrane";
+    result = CheckBeforeDownloads(need);
+    EXPECT_EQ(result.kind, FailureKind::FolderNotWritable);
+    EXPECT_EQ(result.code, kFolderNotWritableCode);
+
+    // A failure before any package is reported with what the user was told.
+    ResetRunFailure();
+    FailRunBeforeDownloads(FailureKind::NoDiskSpace, kNoDiskSpaceCode, L"磁盘 S:\\ 空间不足");
+    EXPECT_EQ(FirstRunFailure().failureClass, FailureClass::DiskFull);
+    const RunResult run = DecideRunResult({});
+    EXPECT_EQ(run.code, -110);
+    EXPECT_EQ(run.text, L"【安装失败】错误信息：磁盘 S:\\ 空间不足，code=-110");
+    ResetRunFailure();
+    App().abort = false;
 }
 
 TEST(InstallUnits, RunResultIsTheFirstFailureNeverCodeZero) {

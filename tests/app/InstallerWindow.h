@@ -8,6 +8,7 @@
 #include "service/ModelSetup.h"
 #include "service/ServiceAddress.h"
 #include "support/Handles.h"
+#include "tests/common/QuickRetries.h"
 #include "tests/sysinfo/ScopedRegistryKey.h"
 
 #include <functional>
@@ -39,9 +40,11 @@ inline bool PumpUntilPreparationEnds(int limitMs) {
 
 // The installer's window with the real preparation worker, on a machine with
 // Word 2016 registered (so the worker does not stop at the Word warning).
+// Network retries wait as the built-in policy does, only much shorter.
 class InstallerWindow {
 public:
     InstallerWindow() : word_(HKEY_CLASSES_ROOT, L"Word.Application", KEY_WOW64_32KEY) {
+        App().retryPolicy = QuickRetries();
         RegKey curVer;
         ::RegCreateKeyExW(HKEY_CLASSES_ROOT, L"Word.Application\\CurVer", 0, nullptr, 0,
                           KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, curVer.put(), nullptr);

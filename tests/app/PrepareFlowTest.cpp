@@ -165,9 +165,11 @@ TEST(PrepareChild, Failure) {
     EXPECT_FALSE(FindControl(L"PrepareProgressValue")->IsVisible());
     EXPECT_FALSE(FindControl(L"SetupLayout")->IsVisible());
     EXPECT_STREQ(FindControl(L"PrepareProgressInfo")->GetStyle(), L"ProgressErrorInfo");
-    std::wstring expected = L"获取在线安装信息失败, Code=" + std::to_wstring(App().resultCode);
+    std::wstring expected = L"获取在线安装信息失败（网络连接失败）, Code=" + std::to_wstring(App().resultCode);
     EXPECT_NE(App().resultCode, 0);
     EXPECT_EQ(std::wstring(FindControl(L"PrepareProgressInfo")->GetText()), expected);
+    // The report of the failure (tried again, as it cannot have been taken) is over.
+    ASSERT_TRUE(PumpUntil([] { return App().reportsInFlight == 0 && !App().prepareRunning; }, 60000));
     EXPECT_EQ(App().lastReportedPrepareCode, App().resultCode) << "the failure was reported once";
 
     // Retry goes back to the progress mode at 0 % and runs the preparation again.

@@ -1,6 +1,8 @@
 #pragma once
-// Whole-file reads and writes for tests, by wide path, and files of the
-// source tree.
+// Whole files as bytes, by wide path, for tests that check what the code
+// under test left on disk, and files of the source tree.
+#include <windows.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -12,8 +14,11 @@ inline std::string ReadFileBytes(const std::wstring& path) {
 }
 
 inline void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << bytes;
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+inline bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // A file of the source tree by its path from the root (forward slashes), as
 // Wine sees it: ctest passes the root in KESTRANE_SOURCE_DIR and Z: is the

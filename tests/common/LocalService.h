@@ -19,6 +19,8 @@
 // Faults (SetFault(name, value)); several may be on at once. A reset also
 // ends every stall in progress:
 //   drop_after=N     package files: close the connection after N body bytes
+//   drop_at=N        package files: close the connection at byte N of the
+//                    file, whatever range was asked for
 //   stall=S          any non-control request: wait S seconds before answering
 //   stall_after=N    package files: after N body bytes, wait stall_seconds
 //                    (default 30) before sending the rest
@@ -39,12 +41,31 @@
 //   upper_md5=1      digests listed in upper-case hexadecimal
 //   serve_file=<setup_name>:<file>  that package is listed with another served
 //                    file (e.g. Failing_3010.exe), its size and digest
+//   status_times=K   with status: only the next K matching requests
+//   status_path=P    with status: only requests whose path starts with P
+//   retry_after=S    with status: the error answer carries "Retry-After: S"
+//   flaky=N          package files: every Nth answer is cut after flaky_after
+//                    (default 1000) body bytes, at most flaky_times (K) times
+//   no_validator=1   package files: no ETag or Last-Modified (otherwise ETag is
+//                    the quoted md5 and If-Range is honoured)
+//   revise=<file>    that package file is served (and listed) as a revised
+//                    build with other bytes and a new ETag
+//   proxy_auth=basic|ntlm|negotiate  the local proxy answers 407 with that
+//                    challenge to every request without Proxy-Authorization
 // SetInstallAnswer(body) makes "/api/setup/install" answer body verbatim.
+//
+// The local proxy listens on ProxyPort() and forwards plain HTTP requests
+// (absolute or origin form) to the host they name; "/proxy.pac" on the service
+// is a configuration script that names it.
 //
 // Read-back: LastRequest() is the raw bytes (head and body) of the last
 // non-control request; LastStatistics(n) the last n statistics reports as a
 // JSON array of {"id": n, "fields": {...}, "raw": "..."} objects, newest last
 // (ids grow with every report).
+// Journal(prefix) lists the non-control requests whose path starts with
+// prefix as {"time", "method", "path", "range", "if_range", "status"};
+// ProxyJournal() what came through the proxy as {"time", "method", "host",
+// "path", "credentials"}. A reset empties both.
 // PackageUrl(name) is the URL of a package file; the catalog
 // (tools/setup-service/catalog.json) names the packages.
 //
@@ -57,7 +78,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace local_service {
 
@@ -74,6 +97,14 @@ inline std::string BuildDirWindows() {
 // The port from the service's port file; 0 when the service is not running.
 inline int Port() {
     std::ifstream in(BuildDirWindows() + "\\setup-service\\port");
+    int port = 0;
+    in >> port;
+    return port;
+}
+
+// The local proxy's port; 0 when the service is not running.
+inline int ProxyPort() {
+    std::ifstream in(BuildDirWindows() + "\\setup-service\\proxy_port");
     int port = 0;
     in >> port;
     return port;
@@ -121,9 +152,25 @@ inline std::string Exchange(const std::string& method, const std::string& target
 inline bool SetFault(const std::string& name, const std::string& value) {
     return Exchange("GET", "/control/fault?" + name + "=" + value) == "ok";
 }
+// Switches several faults on at once, e.g. {{"flaky", "1"}, {"flaky_times", "3"}}.
+inline bool SetFaults(std::initializer_list<std::pair<const char*, const char*>> faults) {
+    for (const auto& fault : faults)
+        if (!SetFault(fault.first, fault.second)) return false;
+    return true;
+}
 inline bool ResetFaults() { return Exchange("GET", "/control/reset") == "ok"; }
 inline bool SetInstallAnswer(const std::string& body) { return Exchange("POST", "/control/install-answer", body) == "ok"; }
 inline std::string LastRequest() { return Exchange("GET", "/control/last-request"); }
+inline std::string Journal(const std::string& pathPrefix) { return Exchange("GET", "/control/journal?path=" + pathPrefix); }
+inline std::string ProxyJournal() { return Exchange("GET", "/control/proxy-journal"); }
+
+// How often needle occurs in text (entries of a journal, say).
+inline int CountOf(const std::string& text, const std::string& needle) {
+    int count = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) ++count;
+    return count;
+}
+
 inline std::string LastStatistics(int count = 1) {
     return Exchange("GET", "/control/statistics?last=" + std::to_string(count));
 }

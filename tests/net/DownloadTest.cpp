@@ -4,6 +4,7 @@
 
 #include "net/WinHttpHandler.h"
 #include "support/TempNames.h"
+#include "tests/common/FileBytes.h"
 #include "tests/common/TempDir.h"
 
 #include <winhttp.h>
@@ -16,23 +17,11 @@
 namespace {
 const wchar_t kPackage[] = L"Kestrane_V1.0.3.exe";
 
-std::string ReadAll(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // The package file exactly as the service serves it.
 std::string PackageBytes() {
     std::string dir = local_service::BuildDirWindows() + "\\setup-service\\packages\\";
     std::wstring path(dir.begin(), dir.end());
-    return ReadAll(path + kPackage);
+    return ReadFileBytes(path + kPackage);
 }
 
 int TemporaryFileCount() {
@@ -87,7 +76,7 @@ TEST_F(Download, ResumeFetchesTheWholeFileAndReportsEveryByteOnce) {
     const std::wstring dest = dir_.File(L"p.exe");
     Progress progress;
     ASSERT_EQ(0, Handler().DownloadResume(dest, 0, 0, 16384, Record, &running_, &progress));
-    EXPECT_EQ(package_, ReadAll(dest));
+    EXPECT_EQ(package_, ReadFileBytes(dest));
     EXPECT_EQ(static_cast<long long>(package_.size()), progress.Sum());
     // Chunks are filled from WinHTTP's few-KiB reads before they are written:
     // at most one call per chunk (fewer bytes only when 250 ms pass first),
@@ -107,7 +96,7 @@ TEST_F(Download, TransferCutAfterThreeChunksResumesToAnIdenticalFile) {
     ASSERT_TRUE(local_service::SetFault("drop_after", std::to_string(3 * chunk)));
     int rc = Handler().DownloadResume(dest, 0, 0, chunk, nullptr, &running_, nullptr);
     EXPECT_EQ(ERROR_WINHTTP_CONNECTION_ERROR, rc);
-    std::string partial = ReadAll(dest);
+    std::string partial = ReadFileBytes(dest);
     ASSERT_EQ(3 * chunk, partial.size());
     EXPECT_EQ(package_.substr(0, 3 * chunk), partial);
 
@@ -116,7 +105,7 @@ TEST_F(Download, TransferCutAfterThreeChunksResumesToAnIdenticalFile) {
     ASSERT_EQ(0, Handler().DownloadResume(dest, static_cast<int>(partial.size()), 0, chunk, Record, &running_,
                                           &progress));
     EXPECT_EQ("bytes=24576-", RangeOfLastRequest());
-    EXPECT_EQ(package_, ReadAll(dest));
+    EXPECT_EQ(package_, ReadFileBytes(dest));
     EXPECT_EQ(static_cast<long long>(package_.size() - partial.size()), progress.Sum());
 }
 
@@ -126,7 +115,7 @@ TEST_F(Download, StopFlagBeforeTheFirstChunk) {
     const std::wstring dest = dir_.File(L"resume.exe");
     EXPECT_EQ(ERR_STOPPED, Handler().DownloadResume(dest, 0, 0, 4096, Record, &stop, &progress));
     EXPECT_TRUE(Exists(dest));
-    EXPECT_EQ("", ReadAll(dest));
+    EXPECT_EQ("", ReadFileBytes(dest));
     EXPECT_TRUE(progress.calls.empty());
 
     const int before = TemporaryFileCount();
@@ -139,11 +128,11 @@ TEST_F(Download, StopFlagBeforeTheFirstChunk) {
 
 TEST_F(Download, ServerIgnoringRangeIsWrittenFromTheFirstByte) {
     const std::wstring dest = dir_.File(L"p.exe");
-    WriteAll(dest, package_.substr(0, 1000) + std::string(500, 'x'));
+    WriteFileBytes(dest, package_.substr(0, 1000) + std::string(500, 'x'));
     ASSERT_TRUE(local_service::SetFault("ignore_range", "1"));
     Progress progress;
     ASSERT_EQ(0, Handler().DownloadResume(dest, 1000, 0, 65536, Record, &running_, &progress));
-    EXPECT_EQ(package_, ReadAll(dest));
+    EXPECT_EQ(package_, ReadFileBytes(dest));
     // The caller is told first that the file starts over, so its count of
     // the file's bytes never runs past the file.
     ASSERT_FALSE(progress.calls.empty());
@@ -153,7 +142,7 @@ TEST_F(Download, ServerIgnoringRangeIsWrittenFromTheFirstByte) {
     // The range operation keeps only the bytes it asked for.
     const std::wstring part = dir_.File(L"part.bin");
     ASSERT_EQ(0, Handler().DownloadRangeToFile(part, 100, 199, 4096, nullptr, &running_, nullptr));
-    EXPECT_EQ(package_.substr(100, 100), ReadAll(part));
+    EXPECT_EQ(package_.substr(100, 100), ReadFileBytes(part));
 }
 
 TEST_F(Download, RangeToFileStoresTheRangeAndLeavesNoTemporaryFile) {
@@ -161,13 +150,13 @@ TEST_F(Download, RangeToFileStoresTheRangeAndLeavesNoTemporaryFile) {
     const std::wstring part = dir_.File(L"part.bin");
     Progress progress;
     ASSERT_EQ(0, Handler().DownloadRangeToFile(part, 100, 199, 4096, Record, &running_, &progress));
-    EXPECT_EQ(package_.substr(100, 100), ReadAll(part));
+    EXPECT_EQ(package_.substr(100, 100), ReadFileBytes(part));
     EXPECT_EQ(100, progress.Sum());
 
     const std::wstring whole = dir_.File(L"whole.exe");
-    WriteAll(whole, std::string(package_.size() + 10, 'o'));  // replaced, not merged
+    WriteFileBytes(whole, std::string(package_.size() + 10, 'o'));  // replaced, not merged
     ASSERT_EQ(0, Handler().DownloadToFile(whole));
-    EXPECT_EQ(package_, ReadAll(whole));
+    EXPECT_EQ(package_, ReadFileBytes(whole));
     EXPECT_EQ(before, TemporaryFileCount());
 }
 
@@ -178,25 +167,25 @@ TEST_F(Download, ErrorStatusWritesNothing) {
     EXPECT_FALSE(Exists(fresh));
 
     const std::wstring partial = dir_.File(L"partial.exe");
-    WriteAll(partial, package_.substr(0, 5000));
+    WriteFileBytes(partial, package_.substr(0, 5000));
     EXPECT_EQ(ERR_HTTP_STATUS, Handler().DownloadResume(partial, 5000, 0, 4096, nullptr, &running_, nullptr));
-    EXPECT_EQ(package_.substr(0, 5000), ReadAll(partial));
+    EXPECT_EQ(package_.substr(0, 5000), ReadFileBytes(partial));
 
     const int before = TemporaryFileCount();
     ASSERT_TRUE(local_service::SetFault("status", "500"));
     EXPECT_EQ(ERR_HTTP_STATUS, Handler().DownloadToFile(partial));
     EXPECT_EQ(ERR_HTTP_STATUS, Handler().DownloadRangeToFile(partial, 0, 0, 4096, nullptr, &running_, nullptr));
-    EXPECT_EQ(package_.substr(0, 5000), ReadAll(partial));
+    EXPECT_EQ(package_.substr(0, 5000), ReadFileBytes(partial));
     EXPECT_EQ(before, TemporaryFileCount());
 }
 
 TEST_F(Download, APartialAnswerForOtherBytesIsRefusedWithoutAHole) {
     const std::wstring dest = dir_.File(L"p.exe");
-    WriteAll(dest, package_.substr(0, 5000));
+    WriteFileBytes(dest, package_.substr(0, 5000));
     ASSERT_TRUE(local_service::SetFault("range_offset", "1000"));  // 206 from byte 6000
     Progress progress;
     EXPECT_EQ(ERR_RANGE_MISMATCH, Handler().DownloadResume(dest, 5000, 0, 4096, Record, &running_, &progress));
-    EXPECT_TRUE(package_.substr(0, 5000) == ReadAll(dest)) << "the file is left as it was";
+    EXPECT_TRUE(package_.substr(0, 5000) == ReadFileBytes(dest)) << "the file is left as it was";
     EXPECT_TRUE(progress.calls.empty());
 
     const int before = TemporaryFileCount();
@@ -231,7 +220,7 @@ TEST_F(Download, ATricklingBodyShowsProgressAndStopsAtTheNextRead) {
     ASSERT_EQ(3u, state.progress.calls.size());
     for (int bytes : state.progress.calls) EXPECT_GT(bytes, 0);
     // Every byte read was written before the stop, for the next run to resume from.
-    const std::string written = ReadAll(dest);
+    const std::string written = ReadFileBytes(dest);
     EXPECT_EQ(state.progress.Sum(), static_cast<long long>(written.size()));
     EXPECT_LT(written.size(), package_.size());
     EXPECT_TRUE(package_.substr(0, written.size()) == written);
@@ -239,30 +228,30 @@ TEST_F(Download, ATricklingBodyShowsProgressAndStopsAtTheNextRead) {
 
 TEST_F(Download, ResumingACompleteFileIsRefusedAndLeavesItAlone) {
     const std::wstring dest = dir_.File(L"p.exe");
-    WriteAll(dest, package_);
+    WriteFileBytes(dest, package_);
     EXPECT_EQ(ERR_HTTP_STATUS, Handler().DownloadResume(dest, static_cast<int>(package_.size()), 0, 4096, nullptr,
                                                         &running_, nullptr));  // 416
-    EXPECT_EQ(package_, ReadAll(dest));
+    EXPECT_EQ(package_, ReadFileBytes(dest));
 }
 
 TEST_F(Download, ALongerOldFileEndsWhereTheBodyEnds) {
     const std::wstring dest = dir_.File(L"p.exe");
-    WriteAll(dest, package_ + std::string(4096, 'z'));
+    WriteFileBytes(dest, package_ + std::string(4096, 'z'));
     ASSERT_EQ(0, Handler().DownloadResume(dest, 0, 0, 65536, nullptr, &running_, nullptr));
-    EXPECT_EQ(package_, ReadAll(dest));
+    EXPECT_EQ(package_, ReadFileBytes(dest));
 
-    WriteAll(dest, package_.substr(0, 5000) + std::string(package_.size(), 'z'));
+    WriteFileBytes(dest, package_.substr(0, 5000) + std::string(package_.size(), 'z'));
     ASSERT_EQ(0, Handler().DownloadResume(dest, 5000, 0, 65536, nullptr, &running_, nullptr));
-    EXPECT_EQ(package_, ReadAll(dest));
+    EXPECT_EQ(package_, ReadFileBytes(dest));
 }
 
 TEST_F(Download, CutRangeDownloadDeletesItsTemporaryFile) {
     const std::wstring dest = dir_.File(L"p.exe");
-    WriteAll(dest, "old");
+    WriteFileBytes(dest, "old");
     const int before = TemporaryFileCount();
     ASSERT_TRUE(local_service::SetFault("drop_after", "10000"));
     EXPECT_EQ(ERROR_WINHTTP_CONNECTION_ERROR, Handler().DownloadToFile(dest));
-    EXPECT_EQ("old", ReadAll(dest));
+    EXPECT_EQ("old", ReadFileBytes(dest));
     EXPECT_EQ(before, TemporaryFileCount());
 }
 
@@ -288,7 +277,7 @@ TEST_F(Download, ABodyThatStallsFailsAfterTheReceiveTimeoutKeepingWhatArrived) {
     const int rc = Handler().DownloadResume(dest, 0, 0, 8192, nullptr, &running_, nullptr);
     EXPECT_TRUE(rc == ERROR_WINHTTP_TIMEOUT || rc == WSAETIMEDOUT) << rc;
     EXPECT_LT(::GetTickCount64() - started, 20000u);
-    EXPECT_EQ(package_.substr(0, 24576), ReadAll(dest));
+    EXPECT_EQ(package_.substr(0, 24576), ReadFileBytes(dest));
 }
 
 namespace {
@@ -325,5 +314,5 @@ TEST_F(Download, RangeToFileWritesIntoAGuidNamedTemporaryFile) {
     for (const std::wstring& name : seen) found = found || IsGuidName(name);
     EXPECT_TRUE(found);
     EXPECT_EQ(before, TemporaryFileCount());
-    EXPECT_EQ(package_, ReadAll(dir_.File(L"p.exe")));
+    EXPECT_EQ(package_, ReadFileBytes(dir_.File(L"p.exe")));
 }

@@ -16,6 +16,12 @@ namespace {
 
 std::string Utf8(const std::wstring& text) { return CCodedConversion().WideToUtf8(text); }
 
+// The id of the newest stored report; 0 when there is none.
+long LastReportId() {
+    const nlohmann::json reports = nlohmann::json::parse(local_service::LastStatistics(1));
+    return reports.empty() ? 0 : reports[0]["id"].get<long>();
+}
+
 class LocalSetupService : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -24,7 +30,9 @@ protected:
     }
     void TearDown() override { local_service::ResetFaults(); }
 
-    int Ask(const ServiceFacts& facts) { return RequestSetupList(local_service::BaseUrl(), facts, L"", list_); }
+    int Ask(const ServiceFacts& facts) {
+        return RequestSetupList(local_service::BaseUrl(), facts, L"", list_, QuickRetries());
+    }
     std::vector<SetupInfo> Items() {
         std::vector<SetupInfo> items(static_cast<size_t>(list_.Count()));
         for (size_t i = 0; i < items.size(); ++i) list_.GetAt(static_cast<unsigned>(i), items[i]);
@@ -117,6 +125,52 @@ TEST_F(LocalSetupService, RefusalsAndBrokenAnswers) {
     EXPECT_NE(text.find(L"[ERROR] CModelSetup::GetSetupList 服务器响应请求失败：服务暂停 (local fault)"),
               std::wstring::npos);
     EXPECT_NE(text.find(L"[ERROR] CModelSetup::GetSetupList 解析json信息异常:"), std::wstring::npos);
+}
+
+TEST_F(LocalSetupService, AnUnavailableServiceIsAskedAgainAndEachRetryLogged) {
+    CapturedLog log;
+    ASSERT_TRUE(local_service::SetFaults({{"status", "503"}, {"status_times", "2"}, {"retry_after", "1"}}));
+    std::vector<RetryNotice> notices;
+    ResponseFacts last;
+    ASSERT_EQ(RequestSetupList(local_service::BaseUrl(), SampleFacts(), L"", list_, QuickRetries(),
+                               [&notices](const RetryNotice& n) { notices.push_back(n); }, &last),
+              0);
+    EXPECT_GT(list_.Count(), 0);
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[1].waitMs, 100u) << "one Retry-After second";
+    EXPECT_EQ(last.status, 200u);
+    const std::wstring text = log.Text();
+    EXPECT_NE(text.find(L"[WARN] CModelSetup::GetSetupList 第1次重试（共3次），100毫秒后开始，原因：HTTP 503, "
+                        L"Retry-After 1 s"),
+              std::wstring::npos)
+        << text;
+    EXPECT_NE(text.find(L"[WARN] CModelSetup::GetSetupList 第2次重试（共3次）"), std::wstring::npos);
+    EXPECT_NE(text.find(L"[INFORMATION] CModelSetup::GetSetupList 网络连接: "), std::wstring::npos);
+
+    // A page that is not there is asked for once.
+    ASSERT_TRUE(local_service::ResetFaults());
+    ASSERT_TRUE(local_service::SetFault("status", "404"));
+    notices.clear();
+    EXPECT_EQ(RequestSetupList(local_service::BaseUrl(), SampleFacts(), L"", list_, QuickRetries(),
+                               [&notices](const RetryNotice& n) { notices.push_back(n); }),
+              ERR_BAD_RESPONSE);
+    EXPECT_TRUE(notices.empty());
+    EXPECT_EQ(local_service::CountOf(local_service::Journal("/api/setup/install"), "\"method\""), 1);
+}
+
+TEST_F(LocalSetupService, AReportIsSentAgainOnlyWhenItCannotHaveBeenStored) {
+    const std::string body = "\"path\": \"/api/statistics\"";
+    ASSERT_TRUE(local_service::SetFaults({{"status", "503"}, {"status_times", "1"}}));
+    const long before = LastReportId();
+    EXPECT_TRUE(PostStatistics(local_service::BaseUrl(), L"v", L"setup_online", L"{}", QuickRetries()));
+    EXPECT_EQ(local_service::CountOf(local_service::Journal("/api/statistics"), body), 2);
+    EXPECT_EQ(LastReportId(), before + 1) << "stored once";
+
+    // A server error may have come after the report was stored: not sent again.
+    ASSERT_TRUE(local_service::ResetFaults());
+    ASSERT_TRUE(local_service::SetFault("status", "500"));
+    EXPECT_TRUE(PostStatistics(local_service::BaseUrl(), L"v", L"setup_online", L"{}", QuickRetries()));
+    EXPECT_EQ(local_service::CountOf(local_service::Journal("/api/statistics"), body), 1);
 }
 
 TEST_F(LocalSetupService, StatisticsAreStoredAsSent) {

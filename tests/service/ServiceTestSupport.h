@@ -2,6 +2,7 @@
 // Helpers shared by the service client tests.
 #include "service/ServiceFacts.h"
 #include "tests/common/CapturedLog.h"
+#include "tests/common/QuickRetries.h"
 
 inline ServiceFacts SampleFacts() {
     ServiceFacts facts;

@@ -41,7 +41,7 @@ protected:
     // Asks the capturing server, which answers `answer`.
     int Ask(const std::string& answer, int status = 200) {
         server_.SetBody(answer, status);
-        return RequestSetupList(server_.BaseUrl(), SampleFacts(), L"", list_);
+        return RequestSetupList(server_.BaseUrl(), SampleFacts(), L"", list_, QuickRetries());
     }
 
     CaptureServer server_;
@@ -210,7 +210,7 @@ TEST(SetupListTransport, UnreachableServiceGivesTheTransportCode) {
         CaptureServer closed;  // a port that was just free and is closed again
         port = closed.Port();
     }
-    int rc = RequestSetupList(L"127.0.0.1:" + std::to_wstring(port), SampleFacts(), L"", list);
+    int rc = RequestSetupList(L"127.0.0.1:" + std::to_wstring(port), SampleFacts(), L"", list, QuickRetries());
     EXPECT_NE(rc, 0);
     EXPECT_NE(rc, ERR_BAD_RESPONSE);
     EXPECT_NE(rc, ERR_BUFFER_TOO_SMALL);

@@ -94,5 +94,5 @@ TEST(Statistics, OutcomeOfThePost) {
         CaptureServer closed;
         port = closed.Port();
     }
-    EXPECT_FALSE(PostStatistics(L"127.0.0.1:" + std::to_wstring(port), L"v", L"t", L"{}"));
+    EXPECT_FALSE(PostStatistics(L"127.0.0.1:" + std::to_wstring(port), L"v", L"t", L"{}", QuickRetries()));
 }

@@ -11,12 +11,6 @@
 
 #include <string>
 
-namespace {
-
-bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-} // namespace
-
 TEST(VerifiedCopy, CopiesAndDigestsInOneReadUnderWidePaths) {
     TempDir dir;
     const std::wstring folder = dir.File(L"사용자 Muñoz");

@@ -5,15 +5,22 @@ Listens on 127.0.0.1 on a port chosen at start and writes that port to
 --port-file. Serves:
   POST /api/setup/install   package list for the reported machine (catalog.json)
   POST /api/statistics      stores every report in SQLite (fields and raw body)
-  GET  /packages/<file>     package files, with Range/206 and 416
+  GET  /packages/<file>     package files, with Range/206, 416, ETag and If-Range
+  GET  /proxy.pac           a proxy configuration script naming the local proxy
   /control/...              fault switches and read-back for tests (never recorded)
+
+A second listener, the local proxy, forwards plain HTTP requests (absolute or
+origin form) to where they are addressed; it writes its port to
+<state dir>/proxy_port and can ask for credentials (407).
 
 Package files are built at start from the sample package program with a
 payload appended (see tools/sample-package/main.cpp for the trailer layout).
 Standard library only.
 """
 import argparse
+import email.utils
 import hashlib
+import http.client
 import http.server
 import json
 import os
@@ -106,6 +113,10 @@ class Service:
         self.faults = {}
         self.install_answer = None
         self.last_request = b""
+        self.journal = []        # non-control requests, oldest first
+        self.proxy_journal = []  # requests that came through the local proxy
+        self.counters = {}       # package responses, cuts and error answers since the last reset
+        self.proxy_port = 0
         self.wake = threading.Event()  # set on reset: ends stalls early
         os.makedirs(args.state_dir, exist_ok=True)
         self.files_dir = os.path.join(args.state_dir, "packages")
@@ -119,6 +130,7 @@ class Service:
         with open(args.catalog, encoding="utf-8") as f:
             self.catalog = json.load(f)
         self.files = {}  # file name -> (path, size, md5)
+        self.revised = {}  # file name -> (path, size, md5) of its revised build, made on first use
         self.build_files()
         for spec in args.fault or []:
             name, _, value = spec.partition("=")
@@ -145,6 +157,35 @@ class Service:
             value = self.faults.get(name, "")
         return None if value in ("", "0") else value
 
+    def count(self, name):
+        """Adds one to a counter and returns its new value."""
+        with self.lock:
+            self.counters[name] = self.counters.get(name, 0) + 1
+            return self.counters[name]
+
+    def served(self, name):
+        """(path, size, md5) of what goes out under a file name: its revised
+        build while the revise fault names it. None for an unknown name."""
+        if name not in self.files:
+            return None
+        if self.fault("revise") != name:
+            return self.files[name]
+        with self.lock:
+            if name not in self.revised:
+                entry = next(e for e in self.catalog.get("packages", []) + self.catalog.get("extra_files", [])
+                             if e["file"] == name)
+                payload = dict(entry.get("payload", {}))
+                payload["text"] = payload.get("text", "") + "revised\r\n"
+                with open(self.args.sample_exe, "rb") as f:
+                    data = build_package(f.read(), payload)
+                folder = os.path.join(self.files_dir, "revised")
+                os.makedirs(folder, exist_ok=True)
+                path = os.path.join(folder, name)
+                with open(path, "wb") as out:
+                    out.write(data)
+                self.revised[name] = (path, len(data), hashlib.md5(data).hexdigest())
+            return self.revised[name]
+
     def package_list(self, fields, base):
         """The catalog entries whose conditions hold for the reported fields."""
         result = []
@@ -159,7 +200,7 @@ class Service:
             served = (self.fault("serve_file") or "").split(":", 1)
             if len(served) == 2 and served[0] == entry["setup_name"] and served[1] in self.files:
                 file_name = served[1]
-            _, size, md5 = self.files[file_name]
+            _, size, md5 = self.served(file_name)
             if self.fault("bad_md5") == entry["setup_name"]:
                 md5 = hashlib.md5(md5.encode()).hexdigest()
             if self.fault("upper_md5"):
@@ -228,19 +269,34 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if self.command != "HEAD":
             self.wfile.write(body)
 
+    def send_response(self, code, message=None):
+        entry = getattr(self, "journal_entry", None)
+        if entry is not None:
+            entry["status"] = code
+        super().send_response(code, message)
+
     def record_and_apply_common_faults(self, body):
         """Records the request; returns True when a fault already answered it."""
         svc = self.service
+        path = urllib.parse.urlsplit(self.path).path
+        self.journal_entry = {"time": time.time(), "method": self.command, "path": path,
+                              "range": self.headers.get("Range"), "if_range": self.headers.get("If-Range"),
+                              "status": None}
         with svc.lock:
             svc.last_request = bytes(self.rfile.data)
+            svc.journal.append(self.journal_entry)
+            del svc.journal[:-500]
         stall = svc.fault("stall")
         if stall:
             svc.wake.wait(float(stall))
         status = svc.fault("status")
-        if status:
-            page = ("<html><body><h1>%s</h1>error page</body></html>" % status).encode()
-            self.answer(int(status), page, "text/html")
-            return True
+        if status and path.startswith(svc.fault("status_path") or "/"):
+            times = int(svc.fault("status_times") or 0)
+            if not times or svc.count("status") <= times:
+                page = ("<html><body><h1>%s</h1>error page</body></html>" % status).encode()
+                retry_after = svc.fault("retry_after")
+                self.answer(int(status), page, "text/html", {"Retry-After": retry_after} if retry_after else None)
+                return True
         return False
 
     # --- verbs ------------------------------------------------------------
@@ -265,6 +321,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.statistics(body)
         if url.path.startswith("/packages/"):
             return self.package(urllib.parse.unquote(url.path[len("/packages/"):]))
+        if url.path == "/proxy.pac":
+            script = 'function FindProxyForURL(url, host) { return "PROXY 127.0.0.1:%d"; }' % self.service.proxy_port
+            return self.answer(200, script.encode(), "application/x-ns-proxy-autoconfig")
         self.answer(404, b"<html><body>not found</body></html>", "text/html")
 
     # --- endpoints --------------------------------------------------------
@@ -309,12 +368,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def package(self, name):
         svc = self.service
-        entry = svc.files.get(name)
-        if not entry or "/" in name:
+        entry = svc.served(name) if "/" not in name else None
+        if not entry:
             return self.answer(404, b"<html><body>no such package</body></html>", "text/html")
-        path, size, _ = entry
+        path, size, md5 = entry
+        etag = '"%s"' % md5
+        modified = email.utils.formatdate(os.path.getmtime(path), usegmt=True)
         first, last, status = 0, size - 1, 200
         header = self.headers.get("Range")
+        # A Range with If-Range holds only while the file is the one named.
+        if_range = self.headers.get("If-Range")
+        if if_range and if_range not in (etag, modified):
+            header = None
         if header and not svc.fault("ignore_range"):
             m = re.fullmatch(r"\s*bytes\s*=\s*(\d*)\s*-\s*(\d*)\s*", header)
             if m and (m.group(1) or m.group(2)):
@@ -334,13 +399,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Content-Length", str(length))
         self.send_header("Accept-Ranges", "bytes")
+        if not svc.fault("no_validator"):
+            self.send_header("ETag", etag)
+            self.send_header("Last-Modified", modified)
         if status == 206:
             self.send_header("Content-Range", "bytes %d-%d/%d" % (first, last, size))
         self.end_headers()
         if self.command == "HEAD":
             return
         drop = svc.fault("drop_after")
+        flaky = svc.fault("flaky")
+        if flaky and svc.count("package_responses") % int(flaky) == 0:
+            times = int(svc.fault("flaky_times") or 0)
+            if not times or svc.count("cuts") <= times:
+                drop = svc.fault("flaky_after") or "1000"
         count = min(length, int(drop)) if drop else length
+        drop_at = svc.fault("drop_at")
+        if drop_at:  # the connection breaks at that byte of the file, whatever was asked
+            count = max(0, min(count, int(drop_at) - first))
         stall_at = svc.fault("stall_after")
         trickle = svc.fault("trickle")
         self.wfile.flush()
@@ -358,7 +434,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     return
             elif count > 0:
                 self.connection.sendfile(f, first, count)
-        if drop and count < length:
+        if count < length:
             self.close_connection = True
             try:
                 self.connection.shutdown(socket.SHUT_RDWR)
@@ -397,6 +473,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             with svc.lock:
                 svc.faults = {}
                 svc.install_answer = None
+                svc.counters = {}
+                svc.journal = []
+                svc.proxy_journal = []
             svc.wake.set()
             svc.wake.clear()
             return self.answer(200, b"ok", "text/plain")
@@ -412,11 +491,99 @@ class Handler(http.server.BaseHTTPRequestHandler):
             count = int(query.get("last", ["1"])[-1])
             data = json.dumps(svc.last_reports(count), ensure_ascii=False).encode("utf-8")
             return self.answer(200, data)
+        if action == "journal":
+            prefix = query.get("path", ["/"])[-1]
+            with svc.lock:
+                entries = [e for e in svc.journal if e["path"].startswith(prefix)]
+                data = json.dumps(entries).encode("utf-8")
+            return self.answer(200, data)
+        if action == "proxy-journal":
+            with svc.lock:
+                data = json.dumps(svc.proxy_journal).encode("utf-8")
+            return self.answer(200, data)
         if action == "packages":
             files = [{"file": n, "size": s, "md5": m, "url": self.base_url() + "/packages/" + urllib.parse.quote(n)}
                      for n, (_, s, m) in sorted(svc.files.items())]
             return self.answer(200, json.dumps(files).encode("utf-8"))
         self.answer(404, b"unknown control", "text/plain")
+
+
+class ProxyHandler(http.server.BaseHTTPRequestHandler):
+    """The local proxy: forwards each request to the host it names and relays
+    the answer as it arrives (a cut answer stays cut). With the proxy_auth
+    fault it asks for credentials of that scheme until a request brings some."""
+    protocol_version = "HTTP/1.1"
+    server_version = "KestraneLocalProxy/1.0"
+    service = None  # set in main
+    CHALLENGES = {"basic": 'Basic realm="kestrane-proxy"', "ntlm": "NTLM", "negotiate": "Negotiate"}
+
+    def log_message(self, fmt, *args):
+        sys.stderr.write("%s proxy %s\n" % (time.strftime("%H:%M:%S"), fmt % args))
+
+    def do_GET(self):
+        self.relay()
+
+    do_HEAD = do_POST = do_GET
+
+    def relay(self):
+        svc = self.service
+        length = int(self.headers.get("Content-Length") or 0)
+        body = self.rfile.read(length) if length > 0 else None
+        target = urllib.parse.urlsplit(self.path) if self.path.lower().startswith("http://") else None
+        host = target.netloc if target else (self.headers.get("Host") or "")
+        path = (target.path or "/") + ("?" + target.query if target.query else "") if target else self.path
+        credentials = self.headers.get("Proxy-Authorization")
+        with svc.lock:
+            svc.proxy_journal.append({"time": time.time(), "method": self.command, "host": host, "path": path,
+                                      "credentials": credentials})
+        scheme = svc.fault("proxy_auth")
+        if scheme and not credentials:
+            page = b"<html><body>proxy authentication required</body></html>"
+            self.send_response(407)
+            self.send_header("Proxy-Authenticate", self.CHALLENGES.get(scheme, scheme))
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Length", str(len(page)))
+            self.end_headers()
+            self.wfile.write(page)
+            return
+        hostname, _, port = host.rpartition(":") if ":" in host else (host, "", "80")
+        headers = {k: v for k, v in self.headers.items()
+                   if not k.lower().startswith("proxy-") and k.lower() not in ("connection", "keep-alive")}
+        try:
+            upstream = http.client.HTTPConnection(hostname, int(port or 80), timeout=120)
+            upstream.request(self.command, path, body=body, headers=headers)
+            answer = upstream.getresponse()
+        except (OSError, http.client.HTTPException, ValueError):
+            page = b"<html><body>bad gateway</body></html>"
+            self.send_response(502)
+            self.send_header("Content-Length", str(len(page)))
+            self.end_headers()
+            self.wfile.write(page)
+            return
+        self.send_response(answer.status, answer.reason)
+        for k, v in answer.getheaders():
+            if k.lower() not in ("connection", "keep-alive", "transfer-encoding"):
+                self.send_header(k, v)
+        self.end_headers()
+        expected = int(answer.getheader("Content-Length") or -1)
+        relayed = 0
+        try:
+            while self.command != "HEAD":
+                piece = answer.read1(65536)
+                if not piece:
+                    break
+                self.wfile.write(piece)
+                relayed += len(piece)
+        except (OSError, http.client.HTTPException):
+            pass
+        upstream.close()
+        if self.command != "HEAD" and expected >= 0 and relayed < expected:
+            self.close_connection = True
+            try:
+                self.wfile.flush()
+                self.connection.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
 
 
 class Server(http.server.ThreadingHTTPServer):
@@ -435,7 +602,12 @@ def main():
     parser.add_argument("--big-package-mib", type=int, default=0, help="also serve Big_<n>MiB.exe")
     args = parser.parse_args()
 
-    Handler.service = Service(args)
+    Handler.service = ProxyHandler.service = Service(args)
+    proxy = Server(("127.0.0.1", 0), ProxyHandler)
+    Handler.service.proxy_port = proxy.server_address[1]
+    threading.Thread(target=proxy.serve_forever, daemon=True).start()
+    with open(os.path.join(args.state_dir, "proxy_port"), "w") as f:
+        f.write("%d\n" % proxy.server_address[1])
     server = Server(("127.0.0.1", args.port), Handler)
     temp = args.port_file + ".tmp"
     with open(temp, "w") as f:

@@ -27,11 +27,44 @@ def request(method, path, body=None, headers=None, timeout=30):
     return resp, data
 
 
-def raw_get(file_name):
-    """A socket that has sent a plain GET of a package file."""
+def proxy_port():
+    with open(os.path.join(STATE, "proxy_port")) as f:
+        return int(f.read())
+
+
+def via_proxy(method, path, body=None, headers=None):
+    """A request sent to the local proxy in absolute form, addressed to the service."""
+    conn = http.client.HTTPConnection("127.0.0.1", proxy_port(), timeout=30)
+    conn.request(method, "http://127.0.0.1:%d%s" % (port(), path), body=body, headers=headers or {})
+    resp = conn.getresponse()
+    data = resp.read()
+    conn.close()
+    return resp, data
+
+
+def journal(prefix="/"):
+    return json.loads(request("GET", "/control/journal?path=" + prefix)[1])
+
+
+def raw_get(file_name, close=False, first=None):
+    """A socket that has sent a plain GET of a package file (from byte first
+    on, when given; asking the server to close after the answer, with close)."""
     sock = socket.create_connection(("127.0.0.1", port()), timeout=30)
-    sock.sendall(("GET /packages/%s HTTP/1.1\r\nHost: x\r\n\r\n" % file_name).encode())
+    extra = ("Range: bytes=%d-\r\n" % first if first is not None else "") + ("Connection: close\r\n" if close else "")
+    sock.sendall(("GET /packages/%s HTTP/1.1\r\nHost: x\r\n%s\r\n" % (file_name, extra)).encode())
     return sock
+
+
+def read_to_end(sock):
+    """Everything a socket receives until the other side closes it."""
+    data = b""
+    while True:
+        chunk = sock.recv(65536)
+        if not chunk:
+            break
+        data += chunk
+    sock.close()
+    return data
 
 
 def body_length(data):
@@ -163,6 +196,91 @@ class ServiceTest(unittest.TestCase):
         self.assertEqual("bytes 130-%d/%d" % (len(whole) - 1, len(whole)), resp.getheader("Content-Range"))
         self.assertEqual(whole[130:], data)
 
+    def test_validators_and_if_range(self):
+        entry = json.loads(request("GET", "/control/packages")[1])[0]
+        path = "/packages/" + entry["file"]
+        resp, whole = request("GET", path)
+        etag, modified = resp.getheader("ETag"), resp.getheader("Last-Modified")
+        self.assertEqual('"%s"' % entry["md5"], etag)
+        self.assertTrue(modified.endswith(" GMT"))
+        for validator in (etag, modified):
+            resp, data = request("GET", path, headers={"Range": "bytes=100-", "If-Range": validator})
+            self.assertEqual((206, whole[100:]), (resp.status, data))
+        resp, data = request("GET", path, headers={"Range": "bytes=100-", "If-Range": '"other"'})
+        self.assertEqual((200, whole), (resp.status, data))
+        self.assertEqual([None, etag, modified, '"other"'], [e["if_range"] for e in journal(path)])
+        request("GET", "/control/fault?no_validator=1")
+        self.assertIsNone(request("GET", path)[0].getheader("ETag"))
+
+    def test_revised_file_has_a_new_etag_and_is_listed(self):
+        path = "/packages/Kestrane_V1.0.3.exe"
+        old_etag = request("GET", path)[0].getheader("ETag")
+        request("GET", "/control/fault?revise=Kestrane_V1.0.3.exe")
+        resp, data = request("GET", path, headers={"Range": "bytes=100-", "If-Range": old_etag})
+        self.assertEqual(200, resp.status)
+        self.assertNotEqual(old_etag, resp.getheader("ETag"))
+        self.assertTrue(data.endswith(b"KSPKG001"))
+        listed = json.loads(self.install()[1])["data"][0]
+        self.assertEqual((str(len(data)), hashlib.md5(data).hexdigest()), (listed["size"], listed["md5"]))
+        request("GET", "/control/reset")
+        self.assertEqual(old_etag, request("GET", path)[0].getheader("ETag"))
+
+    def test_drop_at_breaks_every_answer_at_one_byte_of_the_file(self):
+        files = json.loads(request("GET", "/control/packages")[1])
+        request("GET", "/control/fault?drop_at=3000")
+        for first, expected in ((0, 3000), (1000, 2000), (3000, 0)):
+            self.assertEqual(expected, body_length(read_to_end(raw_get(files[0]["file"], first=first))))
+
+    def test_flaky_cuts_every_nth_answer_a_number_of_times(self):
+        entry = json.loads(request("GET", "/control/packages")[1])[0]
+        request("GET", "/control/fault?flaky=2&flaky_times=2&flaky_after=500")
+        lengths = []
+        for _ in range(6):
+            sock = raw_get(entry["file"])
+            sock.sendall(b"GET /control/ping HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n")
+            lengths.append(min(entry["size"], body_length(read_to_end(sock))))
+        size = entry["size"]
+        self.assertEqual([size, 500, size, 500, size, size], lengths)
+
+    def test_status_for_a_path_a_number_of_times_with_retry_after(self):
+        entry = json.loads(request("GET", "/control/packages")[1])[0]
+        path = "/packages/" + entry["file"]
+        request("GET", "/control/fault?status=503&status_times=1&status_path=/packages/&retry_after=2")
+        self.assertEqual(200, self.install()[0].status)  # another path: answered as usual
+        resp, _ = request("GET", path)
+        self.assertEqual((503, "2"), (resp.status, resp.getheader("Retry-After")))
+        self.assertEqual(200, request("GET", path)[0].status)
+        self.assertEqual([503, 200], [e["status"] for e in journal("/packages/")])
+
+    def test_proxy_forwards_and_asks_for_credentials(self):
+        entry = json.loads(request("GET", "/control/packages")[1])[0]
+        path = "/packages/" + entry["file"]
+        whole = request("GET", path)[1]
+        resp, data = via_proxy("GET", path, headers={"Range": "bytes=10-"})
+        self.assertEqual((206, whole[10:]), (resp.status, data))
+        self.assertEqual(200, via_proxy("POST", "/api/setup/install", INSTALL_BODY)[0].status)
+        for scheme, challenge in (("ntlm", "NTLM"), ("basic", 'Basic realm="kestrane-proxy"')):
+            request("GET", "/control/fault?proxy_auth=" + scheme)
+            resp, _ = via_proxy("GET", path)
+            self.assertEqual((407, challenge), (resp.status, resp.getheader("Proxy-Authenticate")))
+        resp, data = via_proxy("GET", path, headers={"Proxy-Authorization": "Basic eDp5"})
+        self.assertEqual((200, whole), (resp.status, data))
+        seen = json.loads(request("GET", "/control/proxy-journal")[1])
+        self.assertEqual(["GET", "POST", "GET", "GET", "GET"], [e["method"] for e in seen])
+        self.assertEqual("127.0.0.1:%d" % port(), seen[0]["host"])
+        self.assertEqual("Basic eDp5", seen[-1]["credentials"])
+        # A cut answer reaches the client cut.
+        request("GET", "/control/reset")
+        request("GET", "/control/fault?drop_after=700")
+        sock = socket.create_connection(("127.0.0.1", proxy_port()), timeout=30)
+        sock.sendall(("GET http://127.0.0.1:%d%s HTTP/1.1\r\nHost: x\r\n\r\n" % (port(), path)).encode())
+        self.assertEqual(700, body_length(read_to_end(sock)))
+
+    def test_pac_names_the_proxy(self):
+        resp, data = request("GET", "/proxy.pac")
+        self.assertEqual("application/x-ns-proxy-autoconfig", resp.getheader("Content-Type"))
+        self.assertIn(b'"PROXY 127.0.0.1:%d"' % proxy_port(), data)
+
     def test_trickle_sends_pieces_and_the_rest_on_reset(self):
         files = json.loads(request("GET", "/control/packages")[1])
         request("GET", "/control/fault?trickle=100&trickle_ms=60000")
@@ -195,15 +313,7 @@ class ServiceTest(unittest.TestCase):
     def test_drop_after_closes_early(self):
         files = json.loads(request("GET", "/control/packages")[1])
         request("GET", "/control/fault?drop_after=1000")
-        sock = raw_get(files[0]["file"])
-        data = b""
-        while True:
-            chunk = sock.recv(65536)
-            if not chunk:
-                break
-            data += chunk
-        sock.close()
-        self.assertEqual(1000, body_length(data))
+        self.assertEqual(1000, body_length(read_to_end(raw_get(files[0]["file"]))))
 
     def test_stall_ends_on_reset(self):
         request("GET", "/control/fault?stall=30")

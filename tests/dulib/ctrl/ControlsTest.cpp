@@ -15,6 +15,8 @@ std::wstring ControlsSkin() {
     minwidth="100" minheight="80" maxwidth="500" maxheight="300">
   <button name="Fade" left="10" top="10" width="50" height="30" style="btn" fade="true"/>
   <button name="Quick" left="70" top="10" width="50" height="30" style="btn" fade="true" fadeinspeed="85" fadeoutspeed="255"/>
+  <button name="Wrong" left="130" top="10" width="50" height="30" style="btn" fade="true" fadeinspeed="-5" fadeoutspeed="-7"/>
+  <button name="Huge" left="190" top="10" width="50" height="30" style="btn" fade="true" fadeinspeed="2147483647" fadeoutspeed="2147483647"/>
   <layout name="Narrow" left="10" top="50" width="60" height="30">
     <button name="Auto" autosize="true" fixleft="10" fixright="10" height="30" style="btn" text="Hi"/>
   </layout>
@@ -58,6 +60,23 @@ TEST(ButtonFade, ZeroSpeedsMeanFortyAndThirty) {
     RedrawPlugin(fade, TRUE);
     EXPECT_FALSE(fade->IsFading());
     EXPECT_EQ(0xFF0000C8u, w.Pixel(15, 15));
+}
+
+TEST(ButtonFade, OutOfRangeSpeedsStillEnd) {
+    TempDir dir;
+    WriteSkin(dir, ControlsSkin());
+    TestWindow w(dir);
+    ASSERT_TRUE(w.Ok());
+    auto* wrong = w.As<duButton>(L"Wrong");
+    auto* huge = w.As<duButton>(L"Huge");
+    ASSERT_TRUE(wrong && huge);
+    w.Move(140, 20);
+    ASSERT_TRUE(wrong->IsFading());
+    EXPECT_EQ(9, TicksUntilFadeEnds(w, wrong)) << "negative speeds count as the defaults";
+    w.Move(200, 20);
+    ASSERT_TRUE(huge->IsFading());
+    EXPECT_EQ(1, TicksUntilFadeEnds(w, huge));
+    EXPECT_EQ(0xFF00C800u, w.Pixel(195, 15));
 }
 
 TEST(ButtonAutosize, WidthFollowsTheTextUpToTheParent) {

@@ -45,6 +45,19 @@ protected:
 
     std::wstring Text(duEdit* e) { return e->GetText(); }
 
+    // Presses at the start of the long path in the plain edit and drags the
+    // pointer 40 pixels past the line's right edge; answers that point.
+    POINT DragPastTheRightEdge() {
+        edit_->SetText(kPath.c_str());
+        const RECT line = edit_->GetTextLine();
+        const POINT start = LinePoint(edit_, line.left + 1);
+        win_->Move(start.x, start.y);
+        win_->Down(start.x, start.y);
+        const POINT outside = LinePoint(edit_, line.right + 40);
+        win_->Move(outside.x, outside.y);
+        return outside;
+    }
+
     int CountPixels(duEdit* e, bool (*match)(DWORD)) {
         RECT r;
         e->GetRect(&r);
@@ -184,15 +197,9 @@ TEST_F(EditTest, CueTextShowsOnlyWhileEmpty) {
 }
 
 TEST_F(EditTest, DragBeyondTheRightEdgeKeepsExtendingOnEveryTick) {
-    edit_->SetText(kPath.c_str());
-    const RECT line = edit_->GetTextLine();
-    POINT start = LinePoint(edit_, line.left + 1);
-    win_->Move(start.x, start.y);
-    win_->Down(start.x, start.y);
+    const POINT outside = DragPastTheRightEdge();
     ASSERT_TRUE(edit_->IsTracking());
     EXPECT_EQ(win_->Host()->GetCapturePlugin(), edit_);
-    POINT outside = LinePoint(edit_, line.right + 40);
-    win_->Move(outside.x, outside.y);
     EXPECT_EQ(edit_->GetScrollDirection(), 1);
     const int reached = HIWORD(edit_->GetSel());
     EXPECT_GT(reached, 5);
@@ -386,4 +393,113 @@ TEST(EditOnLayeredWindow, TextKeepsItsAlpha) {
     for (int x = p.x; x < end.x; ++x)
         if (win.Pixel(x, p.y + 1) == 0xFF3FACE5u) ++band;
     EXPECT_GT(band, (end.x - p.x) / 2);
+}
+
+// ---- input that must not reach the edit, and what survives changes ---------
+
+TEST_F(EditTest, CaptureTakenByAnotherWindowEndsTheDrag) {
+    DragPastTheRightEdge();
+    ASSERT_EQ(edit_->GetScrollDirection(), 1);
+    const DWORD selection = edit_->GetSel();
+
+    CaptureThief thief;
+    thief.Steal();
+    EXPECT_FALSE(edit_->IsTracking());
+    EXPECT_EQ(win_->Host()->GetCapturePlugin(), nullptr);
+    // The auto-scroll timer no longer extends the selection with the button up.
+    win_->Timer(edit_->GetTimerId());
+    win_->Timer(edit_->GetTimerId());
+    EXPECT_EQ(edit_->GetSel(), selection);
+}
+
+TEST_F(EditTest, DisabledEditTakesNoInputEvenWithTheFocus) {
+    Focus(edit_);
+    win_->Type(L"abc");
+    edit_->SetSel(0, 2);
+    ASSERT_TRUE(PutTestClipboard(L"PASTE"));
+    edit_->SetDisable(TRUE);
+    ASSERT_EQ(win_->Host()->GetFocusPlugin(), edit_);
+
+    win_->Type(L"x");
+    win_->Char(8);                 // Backspace
+    win_->Char(0x16, kCtrl);       // Ctrl+V
+    win_->Char(0x18, kCtrl);       // Ctrl+X
+    win_->Char(0x1A, kCtrl);       // Ctrl+Z
+    win_->Char(1, kCtrl);          // Ctrl+A
+    win_->Send(WM_PASTE);
+    win_->Send(WM_CUT);
+    win_->Send(WM_CLEAR);
+    win_->Send(WM_UNICHAR, L'y');
+    win_->Key(VK_DELETE);
+    win_->Key(VK_INSERT, kShift);  // Shift+Insert pastes
+    EXPECT_EQ(Text(edit_), L"abc");
+    EXPECT_EQ(edit_->GetSel(), static_cast<DWORD>(MAKELONG(0, 2)));
+    EXPECT_EQ(GetTestClipboard(), L"PASTE");
+
+    // WM_ENABLE gives it back its input.
+    win_->Send(WM_ENABLE, TRUE);
+    EXPECT_FALSE(edit_->IsDisable());
+    win_->Type(L"x");
+    EXPECT_EQ(Text(edit_), L"xc");
+}
+
+TEST_F(EditTest, TextSetByTheApplicationIsNotUndoneByCtrlZ) {
+    Focus(edit_);
+    win_->Type(L"abc");
+    win_->Key(VK_HOME);
+    edit_->ReplaceSel(L"XYZ", FALSE);
+    ASSERT_EQ(Text(edit_), L"XYZabc");
+    EXPECT_FALSE(edit_->GetMenuState().undo);
+    win_->Char(0x1A, kCtrl);
+    EXPECT_EQ(Text(edit_), L"XYZabc");
+
+    // An undoable insertion afterwards undoes alone.
+    edit_->ReplaceSel(L"12", TRUE);
+    win_->Char(0x1A, kCtrl);
+    EXPECT_EQ(Text(edit_), L"XYZabc");
+}
+
+TEST_F(EditTest, CaretExactlyAtTheRightEdgeIsScrolledIntoView) {
+    const std::wstring text = L"Kestrane Vantor";
+    edit_->SetText(text.c_str());
+    RECT r;
+    edit_->GetRect(&r);
+    POINT end;
+    edit_->PosFromChar(static_cast<int>(text.size()), &end);
+    // Make the text line end exactly where the text does.
+    const int textRight = end.x - r.left;
+    edit_->SetRightBorder((r.right - r.left) - textRight);
+    ASSERT_EQ(edit_->GetTextLine().right, textRight);
+    Focus(edit_);
+    win_->Key(VK_END);
+    POINT caret;
+    edit_->PosFromChar(static_cast<int>(text.size()), &caret);
+    EXPECT_LT(caret.x - r.left, edit_->GetTextLine().right) << "the one-pixel caret lies inside the line";
+    EXPECT_GT(edit_->GetFirstVisible(), 0);
+}
+
+TEST_F(EditTest, NeighbourRepaintShowsTheEditsNewText) {
+    edit_->SetText(L"Old text");
+    win_->FullPaint();
+    EXPECT_EQ(CountPixels(edit_, IsReddish), 0);
+    // Changed without a redraw of its own: the next repaint that covers the
+    // edit (here the window's root) shows the empty edit with its red cue.
+    edit_->SetText(L"");
+    ASSERT_TRUE(RedrawPlugin(win_->Host()->GetRoot(), FALSE));
+    EXPECT_GT(CountPixels(edit_, IsReddish), 10);
+}
+
+TEST_F(EditTest, AFocusHandlerThatMovesTheFocusOnLeavesNoCaretBehind) {
+    win_->onNotify = [this](duPlugin* p, const NotifyRecord& r) {
+        if (r.code == DUM_SETFOCUS && p == edit_) win_->Host()->SetFocusPlugin(pwd_, TRUE);
+    };
+    POINT p = LinePoint(edit_, edit_->GetTextLine().left + 1);
+    win_->Click(p.x, p.y);
+    win_->onNotify = nullptr;
+    EXPECT_EQ(win_->Host()->GetFocusPlugin(), pwd_);
+    EXPECT_FALSE(edit_->OwnsCaret()) << "the edit made a caret for a focus it no longer has";
+    EXPECT_TRUE(pwd_->OwnsCaret());
+    win_->Type(L"k");
+    EXPECT_EQ(Text(edit_), L"");
+    EXPECT_EQ(Text(pwd_), L"k");
 }

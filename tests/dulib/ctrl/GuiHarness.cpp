@@ -275,6 +275,14 @@ DWORD TestWindow::Pixel(int x, int y) const { return WindowImagePixel(hwnd_, x, 
 
 bool TestWindow::SaveImage(const std::wstring& path) const { return SaveWindowImage(hwnd_, path); }
 
+CaptureThief::CaptureThief()
+    : hwnd_(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)) {}
+
+CaptureThief::~CaptureThief() {
+    if (::GetCapture() == hwnd_) ::ReleaseCapture();
+    ::DestroyWindow(hwnd_);
+}
+
 RECT RectOf(duPlugin* plugin) {
     RECT r{-1, -1, -1, -1};
     if (plugin) plugin->GetRect(&r);

@@ -123,6 +123,21 @@ private:
     bool attached_ = false;
 };
 
+// A window of the test's own that takes the pointer capture away from the
+// engine's window, as a message box or a window brought up by Alt+Tab does.
+class CaptureThief {
+public:
+    CaptureThief();
+    ~CaptureThief();
+    CaptureThief(const CaptureThief&) = delete;
+    CaptureThief& operator=(const CaptureThief&) = delete;
+    void Steal() { ::SetCapture(hwnd_); }
+    HWND Hwnd() const { return hwnd_; }
+
+private:
+    HWND hwnd_;
+};
+
 // A plugin's rectangle (all -1 for none).
 RECT RectOf(duPlugin* plugin);
 

@@ -334,3 +334,182 @@ TEST_F(ListBoxExTest, HorizontalBarArrowsRepeatAndTheWheelNotifies) {
     win_->FullPaint();
     EXPECT_EQ(win_->Pixel(326, 126) & 0xFFFFFF, 0xC8C8C8u);
 }
+
+// ---- selection, capture and lifetime ------------------------------------------
+
+
+TEST_F(ListBoxExTest, ReleaseClearsThePressAndEmptySpaceSelectsNothing) {
+    std::vector<duPlugin*> rows = AddRows(3);  // rows end at 160; the list at 260
+    win_->Click(100, 30);
+    EXPECT_EQ(list_->GetSelectedItem(), rows[0]);
+    EXPECT_EQ(list_->GetPressedItem(), nullptr);
+
+    // Pressed on a row, released outside the list, back in over empty space.
+    win_->Move(100, 80);
+    win_->Down(100, 80);
+    win_->Move(350, 80);
+    win_->Up(350, 80);
+    EXPECT_EQ(list_->GetSelectedItem(), rows[1]);
+    win_->Move(100, 200);
+    EXPECT_EQ(list_->GetPressedItem(), nullptr);
+    EXPECT_EQ(list_->GetHotItem(), nullptr);
+    win_->notes.clear();
+    win_->Down(100, 200);
+    win_->Up(100, 200);
+    EXPECT_TRUE(win_->NotesWithCode(DUM_LBEXSELCHANGE).empty()) << "nobody pressed a row";
+    EXPECT_EQ(list_->GetSelectedItem(), rows[1]);
+}
+
+TEST_F(ListBoxExTest, ThumbDragEndsWhenAnotherWindowTakesTheCapture) {
+    AddRows(6);
+    win_->Move(303, 20);
+    win_->Down(303, 20);
+    ASSERT_TRUE(bar_->IsDragging());
+    CaptureThief thief;
+    thief.Steal();
+    EXPECT_FALSE(bar_->IsDragging());
+    EXPECT_EQ(win_->Host()->GetCapturePlugin(), nullptr);
+    EXPECT_EQ(bar_->GetPartState(SB_PART_THUMB), STATE_NORMAL);
+    // Hovering the bar with the button up leaves the thumb where it was.
+    win_->Move(303, 120);
+    EXPECT_EQ(bar_->GetScrollPos(), 0);
+}
+
+TEST_F(ListBoxExTest, CancelModeStopsAHeldArrow) {
+    auto* hbar = win_->As<duScroll>(L"HBar");
+    ASSERT_NE(hbar, nullptr);
+    win_->Move(384, 126);
+    win_->Down(384, 126);
+    ASSERT_EQ(hbar->GetScrollPos(), 5);
+    // A message box coming up sends the window WM_CANCELMODE; the button-up
+    // then goes to the box.
+    win_->Send(WM_CANCELMODE);
+    win_->Timer(hbar->GetTimerId());
+    win_->Timer(hbar->GetTimerId());
+    EXPECT_EQ(hbar->GetScrollPos(), 5);
+    EXPECT_EQ(hbar->GetPartState(SB_PART_SECOND), STATE_NORMAL);
+}
+
+TEST_F(ListBoxExTest, BarNoticeArrivesAfterTheLayout) {
+    // The bar is shown while the rows are stacked; its notice must find the
+    // rows already placed beside it.
+    int rowWidthAtNotice = -1;
+    duPlugin* firstRow = nullptr;
+    win_->onNotify = [&](duPlugin* p, const NotifyRecord& r) {
+        if (p == bar_ && r.code == DUM_VISIBLECHANGED && r.param1 == 1 && firstRow) {
+            RECT row = RectOf(firstRow);
+            rowWidthAtNotice = row.right - row.left;
+        }
+    };
+    duPlugin* templ = win_->Get(L"Row_");
+    std::vector<duPlugin*> rows;
+    for (int i = 1; i <= 6; ++i) {
+        duPlugin* row = ClonePlugin(templ, list_, list_->GetLastChild(), i);
+        ASSERT_NE(row, nullptr);
+        row->SetVisible(TRUE);
+        rows.push_back(row);
+    }
+    firstRow = rows[0];
+    list_->RefreshItems();
+    ASSERT_TRUE(bar_->IsVisible());
+    EXPECT_EQ(rowWidthAtNotice, 300 - 13);
+}
+
+TEST_F(ListBoxExTest, HandlerDestroyingTheListOrTheWindowDuringTheLayoutIsSafe) {
+    duPlugin* templ = win_->Get(L"Row_");
+    auto fill = [&]() {
+        for (int i = 1; i <= 6; ++i) {
+            duPlugin* row = ClonePlugin(templ, list_, list_->GetLastChild(), i);
+            ASSERT_NE(row, nullptr);
+            row->SetVisible(TRUE);
+        }
+    };
+    fill();
+    win_->onNotify = [&](duPlugin* p, const NotifyRecord& r) {
+        if (p == bar_ && r.code == DUM_VISIBLECHANGED) list_->Destroy();
+    };
+    list_->RefreshItems();
+    EXPECT_FALSE(IsValidPlugin(list_));
+    EXPECT_FALSE(IsValidPlugin(bar_));
+    win_->onNotify = nullptr;
+    win_->Move(100, 30);
+    win_->Click(100, 30);
+    win_->FullPaint();
+    EXPECT_EQ(win_->Pixel(100, 30) & 0xFFFFFF, 0xF0F2F5u);  // the window's own back shows there
+
+    // The same with the whole window closed by the handler.
+    TempDir again;
+    WriteSkin(again, ListEditTestSkin());
+    TestWindow second(again, L"Demo");
+    ASSERT_TRUE(second.Ok());
+    list_ = second.As<duListBoxEx>(L"List");
+    bar_ = second.As<duScroll>(L"Bar");
+    templ = second.Get(L"Row_");
+    fill();
+    HWND hwnd = second.Hwnd();
+    second.onNotify = [&](duPlugin* p, const NotifyRecord& r) {
+        if (p == bar_ && r.code == DUM_VISIBLECHANGED) DestroyWindow(hwnd);
+    };
+    list_->RefreshItems();
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_FALSE(IsValidPlugin(list_));
+}
+
+TEST_F(ListBoxExTest, DestroyedRowsAreForgotten) {
+    std::vector<duPlugin*> rows = AddRows(4);
+    win_->Click(100, 80);   // second row selected
+    win_->Move(100, 130);   // third row hot
+    win_->Down(100, 130);   // and pressed
+    ASSERT_EQ(list_->GetSelectedItem(), rows[1]);
+    ASSERT_EQ(list_->GetPressedItem(), rows[2]);
+    rows[1]->Destroy();
+    rows[2]->Destroy();
+    EXPECT_EQ(list_->GetSelectedItem(), nullptr);
+    EXPECT_EQ(list_->GetHotItem(), nullptr);
+    EXPECT_EQ(list_->GetPressedItem(), nullptr);
+
+    // New rows (perhaps at the old addresses) are not taken for the old ones.
+    duPlugin* templ = win_->Get(L"Row_");
+    for (int i = 10; i < 14; ++i) {
+        duPlugin* row = ClonePlugin(templ, list_, list_->GetLastChild(), i);
+        ASSERT_NE(row, nullptr);
+        SetPluginVisible(row, TRUE);
+    }
+    list_->RefreshItems();
+    win_->notes.clear();
+    win_->Up(100, 130);
+    win_->Key(VK_DOWN);
+    EXPECT_TRUE(win_->NotesWithCode(DUM_LBEXSELCHANGE).empty());
+    EXPECT_TRUE(win_->NotesWithCode(DUM_LBEXKEYSEL).empty());
+    EXPECT_EQ(list_->GetSelectedItem(), nullptr);
+}
+
+TEST_F(ListBoxExTest, DisablingTheDraggingBarEndsItsDrag) {
+    AddRows(6);
+    win_->Move(303, 20);
+    win_->Down(303, 20);
+    ASSERT_TRUE(bar_->IsDragging());
+    bar_->SetDisable(TRUE);
+    // The next pointer message finds the capture held by a disabled control.
+    win_->Move(303, 120);
+    EXPECT_FALSE(bar_->IsDragging());
+    EXPECT_EQ(win_->Host()->GetCapturePlugin(), nullptr);
+    EXPECT_NE(GetCapture(), win_->Hwnd());
+    EXPECT_EQ(bar_->GetScrollPos(), 0);
+    win_->Up(303, 120);
+    bar_->SetDisable(FALSE);
+    win_->Move(303, 140);
+    EXPECT_EQ(bar_->GetScrollPos(), 0);
+}
+
+TEST_F(ListBoxExTest, RowSettersTakeOnlyTheListsOwnRows) {
+    std::vector<duPlugin*> rows = AddRows(2);
+    list_->SetSelectedItem(rows[1]);
+    EXPECT_EQ(list_->GetSelectedItem(), rows[1]);
+    list_->SetSelectedItem(win_->Get(L"Edit"));  // not a row of this list
+    list_->SetHotItem(bar_);                    // the bar is no row either
+    EXPECT_EQ(list_->GetSelectedItem(), rows[1]);
+    EXPECT_EQ(list_->GetHotItem(), nullptr);
+    list_->SetSelectedItem(nullptr);
+    EXPECT_EQ(list_->GetSelectedItem(), nullptr);
+}

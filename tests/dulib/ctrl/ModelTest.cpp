@@ -2,8 +2,10 @@
 // (loading, z-order levels, cloning, linking, registry checks).
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
+#include "dulib/res/duResManager.h"
 #include "tests/dulib/ctrl/GuiHarness.h"
 
 using namespace guitest;
@@ -74,6 +76,28 @@ TEST(Placement, PercentSizesAndOtherAnchors) {
     EXPECT_EQ(3, r.right);
     EXPECT_EQ(55, r.top);
     EXPECT_EQ(75, r.bottom);
+}
+
+TEST(Placement, HugeSkinValuesSaturateInsteadOfWrapping) {
+    // 5000000 percent of a 600-pixel parent is 30000000 pixels: more than
+    // fits an int on the way, not in the result.
+    RECT r = Place(0, 0, 0, 0, 1, 0, 5000000, 10);
+    EXPECT_EQ(5, r.left);
+    EXPECT_EQ(5 + 30000000, r.right);
+    r = Place(CENTER_POS, 0, 0, 0, 1, 0, 5000000, 10);
+    EXPECT_EQ(5 + (600 - 30000000) / 2, r.left);
+    EXPECT_EQ(r.left + 30000000, r.right);
+    // Positions and sizes near the ends of the int range stay ordered.
+    for (int left : {2000000000, -2000000000, INT_MAX, INT_MIN + 1}) {
+        for (int width : {2000000000, INT_MAX}) {
+            for (int anchor : {0, 1, 3}) {
+                r = Place(left, left, width, width, anchor, anchor, width, width);
+                EXPECT_LE(r.left, r.right) << left << " " << width << " " << anchor;
+                EXPECT_LE(r.right - static_cast<long long>(r.left), INT_MAX);
+                EXPECT_LE(r.top, r.bottom) << left << " " << width << " " << anchor;
+            }
+        }
+    }
 }
 
 TEST(MatchNameTable, WildcardsAndCase) {
@@ -251,6 +275,18 @@ TEST(PluginTree, ClonesWithIndexedNamesAndRefusesTakenNames) {
     EXPECT_EQ(nullptr, ClonePlugin(templ, list, one, 9));
 }
 
+TEST(PluginTree, ANameTakenTwicePassesOnWhenItsBearerGoes) {
+    TempDir dir;
+    WriteSkin(dir, TreeSkin());
+    TestWindow w(dir);
+    ASSERT_TRUE(w.Ok());
+    duPlugin* first = w.Get(L"Dup");
+    ASSERT_STREQ(L"first", first->GetText());
+    first->Destroy();
+    ASSERT_NE(nullptr, w.Get(L"Dup"));
+    EXPECT_STREQ(L"second", w.Get(L"Dup")->GetText());
+}
+
 TEST(PluginTree, AttachChildMovesAfterNamedSibling) {
     TempDir dir;
     WriteSkin(dir, TreeSkin());
@@ -326,7 +362,7 @@ TEST(WindowManager, AttachRefusesUnknownNamesDeadWindowsAndSecondAttach) {
     ASSERT_TRUE(w.Ok());
     EXPECT_FALSE(AttachWindow(w.Manager(), w.Hwnd(), L"W"));
     EXPECT_FALSE(AttachWindow(w.Manager(), w.Hwnd(), L"NoSuchWindow"));
-    HWND other = ::CreateWindowExW(0, L"KestraneCtrlTest", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     EXPECT_FALSE(AttachWindow(w.Manager(), other, L"NoSuchWindow"));
     EXPECT_EQ(nullptr, WindowHost::FromHwnd(other));
     ::DestroyWindow(other);
@@ -347,4 +383,29 @@ TEST(WindowManager, TeardownDestroysEveryPlugin) {
     EXPECT_FALSE(IsValidPlugin(list));
     EXPECT_FALSE(IsValidPlugin(clone));
     EXPECT_EQ(nullptr, WindowHost::FromHwnd(w->Hwnd()));
+}
+
+TEST(PluginTree, TextsCutAt127UnitsNeverEndInHalfACharacter) {
+    const std::wstring pair = L"\xD840\xDC0B";  // U+2000B, two UTF-16 units
+    const std::wstring name = std::wstring(126, L'M') + pair + L"tail";
+    const std::wstring tip = std::wstring(126, L'T') + pair;
+    TempDir dir;
+    WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="W" width="200" height="100" style="white">
+  <button name=")XML" + name + LR"XML(" style=")XML" + name + LR"XML(" tooltip=")XML" + tip +
+                                LR"XML(" left="0" top="0" width="50" height="30"/>
+</duwindow>)XML"));
+    TestWindow w(dir);
+    ASSERT_TRUE(w.Ok());
+    auto* button = w.As<duButton>(std::wstring(126, L'M').c_str());
+    ASSERT_NE(nullptr, button) << "the name keeps 126 units, without the pair's first half";
+    EXPECT_EQ(std::wstring(126, L'M'), button->GetStyle());
+    EXPECT_EQ(std::wstring(126, L'T'), std::wstring(button->Face().tooltip));
+    // Resource names are cut the same way.
+    TempDir resDir;
+    std::wstring theme = Theme();
+    theme.replace(theme.find(L"name=\"red\""), 10, L"name=\"" + name + L"\"");
+    WriteSkin(resDir, L"<directui>" + theme + L"<ducontrol/></directui>");
+    TestWindow plain(resDir, L"none", false);
+    ASSERT_NE(nullptr, plain.Manager());
+    EXPECT_NE(nullptr, plain.Manager()->GetResManager()->GetResObj(std::wstring(126, L'M').c_str(), RES_STYLE));
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <climits>
+#include <initializer_list>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -110,6 +112,20 @@ TEST_F(InputTest, DisabledButtonGetsNoPointerEvents) {
     EXPECT_TRUE(w.Codes(L"A").empty());
     EXPECT_EQ(STATE_DISABLE, w.Get(L"A")->GetState());
     EXPECT_EQ(nullptr, w.Host()->GetFocusPlugin());
+}
+
+TEST_F(InputTest, CancelModeTakesBackAPress) {
+    TestWindow& w = *w_;
+    w.Move(20, 20);
+    w.Down(20, 20);
+    ASSERT_EQ(STATE_PRESS, w.Get(L"A")->GetState());
+    // A message box comes up: its own button-up is none of ours.
+    w.Send(WM_CANCELMODE);
+    EXPECT_EQ(STATE_FOCUS, w.Get(L"A")->GetState());  // normal, and it kept the focus
+    EXPECT_EQ(nullptr, w.Host()->GetHotPlugin());
+    w.notes.clear();
+    w.Up(20, 20);
+    EXPECT_FALSE(w.Has(L"A", DUM_BTNCLICK));
 }
 
 TEST_F(InputTest, CheckBoxCyclesInBothFamilies) {
@@ -242,6 +258,29 @@ TEST_F(InputTest, ClickingALayoutKeepsTheFocusWhereItWas) {
     EXPECT_EQ(w.Get(L"A"), w.Host()->GetFocusPlugin());
 }
 
+TEST_F(InputTest, TheFocusNeverRestsOnAHiddenControl) {
+    TestWindow& w = *w_;
+    WindowHost* host = w.Host();
+    // A handler hides the control being pressed: the press gives it no focus.
+    w.onNotify = [](duPlugin* p, const NotifyRecord& r) {
+        if (r.code == DUM_LBUTTONDOWN && wcscmp(p->GetName(), L"A") == 0) SetPluginVisible(p, FALSE);
+    };
+    w.Click(20, 20);
+    w.onNotify = nullptr;
+    EXPECT_EQ(nullptr, host->GetFocusPlugin());
+    // Nor is a hidden control given it directly.
+    host->SetFocusPlugin(w.Get(L"A"), TRUE);
+    EXPECT_EQ(nullptr, host->GetFocusPlugin());
+    // A focused control moved under a hidden parent lets it go.
+    w.Click(80, 20);
+    ASSERT_EQ(w.Get(L"B"), host->GetFocusPlugin());
+    SetPluginVisible(w.Get(L"Page"), FALSE);
+    AttachChild(w.Get(L"B"), w.Get(L"Page"), nullptr);
+    EXPECT_EQ(nullptr, host->GetFocusPlugin());
+    EXPECT_EQ(nullptr, host->GetHotPlugin());
+    EXPECT_FALSE(w.Get(L"B")->IsFocus());
+}
+
 TEST_F(InputTest, PointerLeavingTheWindowLetsTheSameButtonBeEnteredAgain) {
     TestWindow& w = *w_;
     w.Move(20, 20);
@@ -324,6 +363,44 @@ TEST(Layouts, ArrangementsOneToSeven) {
     // A resize of the window re-places everything again.
     ::SetWindowPos(w.Hwnd(), nullptr, 0, 0, 640, 400, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_RECT(RectOf(w.Get(L"T2c")), 145, 20, 195, 40);
+}
+
+TEST(Layouts, HugeSpacingSaturatesInsteadOfWrapping) {
+    TempDir dir;
+    WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="L" width="400" height="200" style="white">
+  <layout name="Row" type="1" xspace="2000000000" left="0" top="0" width="400" height="20">
+    <static name="Ra" width="30" height="20"/><static name="Rb" width="30" height="20"/>
+    <static name="Rc" width="30" height="20"/>
+  </layout>
+  <layout name="Back" type="2" xspace="2000000000" startx="2000000000" left="0" top="20" width="400" height="20">
+    <static name="Ba" width="30" height="20"/><static name="Bb" width="30" height="20"/>
+  </layout>
+  <layout name="Equal" type="5" xspace="1000000000" left="0" top="40" width="400" height="20">
+    <static name="Ea" height="20"/><static name="Eb" height="20"/><static name="Ec" height="20"/>
+  </layout>
+  <layout name="Flow" type="7" xspace="2000000000" yspace="2000000000" left="0" top="60" width="400" height="20">
+    <static name="Fa" width="30" height="20"/><static name="Fb" width="30" height="20"/>
+    <static name="Fc" width="30" height="20"/>
+  </layout>
+</duwindow>)XML"));
+    TestWindow w(dir, L"L");
+    ASSERT_TRUE(w.Ok());
+    auto ordered = [&](std::initializer_list<const wchar_t*> names, bool horizontal) {
+        long long edge = LLONG_MIN;
+        for (const wchar_t* n : names) {
+            RECT r = RectOf(w.Get(n));
+            EXPECT_LE(r.left, r.right) << n;
+            EXPECT_LE(r.top, r.bottom) << n;
+            const long long start = horizontal ? r.left : r.top;
+            EXPECT_GE(start, edge) << n << ": the spacing wrapped round";
+            edge = start;
+        }
+    };
+    ordered({L"Ra", L"Rb", L"Rc"}, true);
+    ordered({L"Ba", L"Bb"}, true);  // right to left, from Bb at the right edge
+    ordered({L"Ea", L"Eb", L"Ec"}, true);
+    ordered({L"Fa", L"Fb", L"Fc"}, false);  // every one on a row of its own
+    w.FullPaint();  // and painting such rectangles is harmless
 }
 
 TEST(Progress, FillWidths) {
@@ -421,6 +498,38 @@ TEST(Painting, SinglePluginRedrawRepaintsWhatLiesBelowAndAbove) {
     // over white.
     w.FullPaint();
     EXPECT_PRED2(Near, 0xFFFF3F3Fu, w.Pixel(150, 50));
+}
+
+TEST(Painting, ARepaintShowsTheCurrentLookOfCachedPluginsAround) {
+    TempDir dir;
+    WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="P" width="100" height="60" style="white">
+  <static name="Glass" left="10" top="10" width="40" height="40" style="half"/>
+  <static name="Card" cached="true" left="30" top="20" width="40" height="20" style="blue"/>
+</duwindow>)XML"));
+    TestWindow w(dir, L"P");
+    ASSERT_TRUE(w.Ok());
+    EXPECT_PRED2(Near, 0xFFFF7F7Fu, w.Pixel(15, 15));  // half red over the white root
+    // The root and the card change without a redraw of their own...
+    w.Host()->GetRoot()->SetStyle(L"green");
+    w.Get(L"Card")->SetStyle(L"grey");
+    ASSERT_TRUE(RedrawPlugin(w.Get(L"Glass"), FALSE));
+    // ...and the glass's repaint shows their new look, not their old pictures.
+    EXPECT_PRED2(Near, 0xFF807F00u, w.Pixel(15, 15));
+    EXPECT_EQ(0xFF808080u, w.Pixel(45, 30));
+    EXPECT_EQ(0xFF0000FFu, w.Pixel(60, 30)) << "outside the glass nothing was repainted";
+}
+
+TEST(Painting, AHugeCachedControlIsDrawnWithoutAPictureOfItsSize) {
+    TempDir dir;
+    WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="P" width="100" height="60" style="white">
+  <static name="Huge" cached="true" left="10" top="10" width="5000000" height="30" style="blue"/>
+</duwindow>)XML"));
+    TestWindow w(dir, L"P");
+    ASSERT_TRUE(w.Ok());
+    // Five million by thirty pixels would be a 600 MB picture.
+    EXPECT_EQ(nullptr, w.Get(L"Huge")->GetCacheBitmap());
+    EXPECT_EQ(0xFF0000FFu, w.Pixel(50, 20));
+    EXPECT_EQ(0xFFFFFFFFu, w.Pixel(5, 5));
 }
 
 TEST(Painting, NormalWindowPaintsOnWmPaint) {

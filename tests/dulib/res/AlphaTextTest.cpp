@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -195,25 +196,28 @@ TEST_F(AlphaText, RefusesMissingPieces) {
 }
 
 TEST_F(AlphaText, WithoutA32BitTargetComposesOverTransparentBlack) {
-    // A 24-bit DIB has no alpha to read back: the text still lands, in colour.
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = 100;
-    info.bmiHeader.biHeight = -30;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    BitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ASSERT_TRUE(bitmap);
-    std::memset(bits, 0xFF, 100 * 3 * 30 + 1200);
-    MemoryDc dc(::CreateCompatibleDC(nullptr));
-    SelectGuard select(dc.get(), bitmap.get());
-    const RECT q = {0, 0, 100, 30};
-    ASSERT_TRUE(DrawAlphaText(dc.get(), font(), RGB(255, 0, 0), L"Red", 3, &q, ALPHATEXT_SINGLELINE));
-    ::GdiFlush();
-    const BYTE* p = static_cast<const BYTE*>(bits);
-    bool red = false;
-    for (int i = 0; i < 100 * 3 * 20; i += 3)
-        if (p[i + 2] > 200 && p[i + 1] < 40 && p[i] < 40) red = true;
-    EXPECT_TRUE(red);
+    // A 24-bit DIB (rows of 300 bytes) has no alpha to read back: the text box
+    // is composed over transparent black, and only the box is touched.
+    constexpr int kWidth = 100, kHeight = 30;
+    Dib24 target(kWidth, kHeight);
+    const RECT q = {0, 0, kWidth, kHeight};
+    ASSERT_TRUE(DrawAlphaText(target.dc(), font(), RGB(255, 0, 0), L"Red", 3, &q, ALPHATEXT_SINGLELINE));
+    const SIZE extent = TextExtent(font(), L"Red", true);
+    int red = 0, black = 0, other = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const BYTE* px = target.At(x, y);  // blue, green, red
+            const bool inBox = x < extent.cx && y < extent.cy;
+            if (!inBox) {
+                ASSERT_TRUE(px[0] == 0xFF && px[1] == 0xFF && px[2] == 0xFF) << x << "," << y << " outside the box";
+                continue;
+            }
+            if (px[0] == 0 && px[1] == 0 && px[2] == 0) ++black;
+            else if (px[1] == 0 && px[0] == 0) ++red;  // glyphs: some share of red, nothing else
+            else ++other;
+        }
+    }
+    EXPECT_GT(red, 20) << "the glyphs are red";
+    EXPECT_GT(black, extent.cx * extent.cy / 3) << "around them: the transparent black it was composed on";
+    EXPECT_EQ(other, 0) << "nothing of the white beneath shows inside the box";
 }

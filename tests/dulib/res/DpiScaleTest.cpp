@@ -5,6 +5,7 @@
 #include "tests/common/FileBytes.h"
 #include "tests/common/TempDir.h"
 
+#include "dulib/res/Coordinates.h"
 #include "dulib/res/DpiScale.h"
 #include "dulib/res/Resample.h"
 #include "dulib/res/SkinXml.h"
@@ -86,9 +87,12 @@ TEST(DpiScale, EdgesRoundToTheNearestPixelAlikeOnBothSidesOfZero) {
     EXPECT_EQ(DpiScale(0).Dpi(), 96);
     EXPECT_EQ(DpiScale(72).Dpi(), 96);
     EXPECT_EQ(DpiScale(100000).Dpi(), 960);
-    // Huge skin numbers saturate instead of wrapping.
-    EXPECT_EQ(s200.Point(INT_MAX), INT_MAX);
-    EXPECT_EQ(s200.Point(INT_MIN), INT_MIN);
+    // Huge skin numbers stop at the limit of placed coordinates instead of
+    // wrapping, and a length between them still fits an int.
+    EXPECT_EQ(s200.Point(INT_MAX), kCoordinateLimit);
+    EXPECT_EQ(s200.Point(INT_MIN), -kCoordinateLimit);
+    EXPECT_EQ(s200.Span(-300000000, 600000000), 2 * kCoordinateLimit);
+    EXPECT_EQ(s125.Span(INT_MAX - 5, 10), 0);
 }
 
 TEST(DpiScale, LengthsAreTheDistanceOfTheirScaledEdgesSoNeighboursNeverGapOrOverlap) {

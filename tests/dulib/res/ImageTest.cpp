@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <vector>
 
@@ -40,19 +41,50 @@ std::string MakeGif(int width, int height, const std::vector<std::pair<int, int>
         word(width);
         word(height);
         gif += '\0';
-        // LZW with 3-bit codes: a clear code before every pair of pixels keeps
-        // the code size from growing.
-        std::vector<int> codes;
-        for (int i = 0; i < width * height; ++i) {
-            if (i % 2 == 0) codes.push_back(4);
-            codes.push_back(frame.first);
+        // LZW with 2-bit minimum code size (clear 4, end 5); a frame of one
+        // colour compresses to a few codes per thousand pixels.
+        std::vector<std::pair<int, int>> codes;  // (code, width in bits)
+        {
+            std::map<std::pair<int, int>, int> dictionary;
+            int next = 6, bitsNow = 3, prefix = -1;
+            // The code width grows once the next free code no longer fits,
+            // checked as each code goes out (as decoders expect it).
+            auto emit = [&](int code) {
+                codes.push_back({code, bitsNow});
+                if (next >= (1 << bitsNow) && bitsNow < 12) ++bitsNow;
+            };
+            emit(4);
+            for (int i = 0; i < width * height; ++i) {
+                const int c = frame.first;
+                if (prefix < 0) {
+                    prefix = c;
+                    continue;
+                }
+                auto found = dictionary.find({prefix, c});
+                if (found != dictionary.end()) {
+                    prefix = found->second;
+                    continue;
+                }
+                emit(prefix);
+                if (next >= 4095) {
+                    emit(4);
+                    dictionary.clear();
+                    next = 6;
+                    bitsNow = 3;
+                } else {
+                    dictionary[{prefix, c}] = next++;
+                }
+                prefix = c;
+            }
+            if (prefix >= 0) emit(prefix);
+            emit(5);
         }
-        codes.push_back(5);
         std::string data;
-        unsigned bits = 0, count = 0;
-        for (int code : codes) {
-            bits |= unsigned(code) << count;
-            count += 3;
+        unsigned long long bits = 0;
+        unsigned count = 0;
+        for (const auto& code : codes) {
+            bits |= static_cast<unsigned long long>(code.first) << count;
+            count += code.second;
             while (count >= 8) {
                 data += char(bits & 0xFF);
                 bits >>= 8;
@@ -103,6 +135,34 @@ TEST(Image, AnimatedGifKeepsEveryFrameAndItsDelay) {
     EXPECT_EQ(image->GetFrameCount(), 1);
     EXPECT_EQ(image->GetFrameDelay(0), 0);
     EXPECT_EQ(PixelOf(image->GetBits(), 2, 1, 1), Argb(255, 255, 255, 255));
+    image->Destroy();
+}
+
+TEST(Image, TheSizeGuardCountsDecodedBytesNotSides) {
+    // Sides alone say nothing: a long thin strip is harmless...
+    EXPECT_TRUE(duImage::FitsDecodeBudget(16385, 1, 1));
+    EXPECT_TRUE(duImage::FitsDecodeBudget(100000, 10, 1));
+    // ...while a 16384 x 16384 picture would take a gibibyte, and many frames
+    // of a modest size add up.
+    EXPECT_FALSE(duImage::FitsDecodeBudget(16384, 16384, 1));
+    EXPECT_FALSE(duImage::FitsDecodeBudget(2048, 2048, 5));
+    EXPECT_TRUE(duImage::FitsDecodeBudget(2048, 2048, 3));
+    EXPECT_FALSE(duImage::FitsDecodeBudget(0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu));
+
+    ManagerPtr manager = NewManager();
+    auto* image = static_cast<duImage*>(manager->CreateResObj(L"strip", RES_IMAGE));
+    std::vector<DWORD> strip(16385, Argb(255, 0, 128, 0));
+    const std::string png = EncodePng(reinterpret_cast<const BYTE*>(strip.data()), 16385, 1);
+    ASSERT_FALSE(png.empty());
+    ASSERT_TRUE(image->LoadFromMemory(reinterpret_cast<const BYTE*>(png.data()), int(png.size())));
+    EXPECT_EQ(image->GetWidth(), 16385);
+    EXPECT_EQ(PixelOf(image->GetBits(), 16385, 16384, 0), Argb(255, 0, 128, 0));
+
+    // Five frames of 2048 x 2048 (80 MiB decoded) from a file of some 20 KiB.
+    const std::string gif = MakeGif(2048, 2048, {{0, 1}, {1, 1}, {2, 1}, {0, 1}, {1, 1}});
+    EXPECT_FALSE(image->LoadFromMemory(reinterpret_cast<const BYTE*>(gif.data()), int(gif.size())));
+    EXPECT_EQ(image->GetWidth(), 0);
+    EXPECT_EQ(image->GetBitmap(), nullptr);
     image->Destroy();
 }
 

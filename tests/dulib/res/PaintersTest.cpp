@@ -23,6 +23,24 @@ protected:
 
 }  // namespace
 
+TEST(PlaceStyleRect, HugeItemValuesSaturateInsteadOfWrapping) {
+    const RECT c = {0, 0, 610, 410};
+    for (int v : {INT_MAX, INT_MIN, 2000000000, -2000000000}) {
+        for (int size : {0, INT_MAX, 2000000000}) {
+            RECT r = PlaceStyleRect(v, v, v, v, size, size, c);
+            EXPECT_LE(static_cast<long long>(r.right) - r.left, INT_MAX) << v << " " << size;
+            EXPECT_LE(static_cast<long long>(r.bottom) - r.top, INT_MAX) << v << " " << size;
+            if (size > 0) {
+                EXPECT_GE(r.right, r.left) << v << " " << size;
+                EXPECT_GE(r.bottom, r.top) << v << " " << size;
+            }
+        }
+    }
+    // Far but representable values are kept exactly.
+    RECT r = PlaceStyleRect(0, 0, 0, 0, 30000000, 0, c);
+    EXPECT_EQ(30000000, r.right);
+}
+
 TEST(PlaceStyleRect, FollowsTheSignRules) {
     const RECT c = {0, 0, 610, 410};
     EXPECT_TRUE(EqualRect(PlaceStyleRect(-85, 0, 0, 0, 80, 0, c), RECT{525, 0, 605, 410}));

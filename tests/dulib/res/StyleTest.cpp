@@ -275,3 +275,85 @@ TEST_F(Styles, MeasureUsesTheFirstMatchingTextItem) {
     EXPECT_EQ(untouched.cx, 5);
     group->MeasureStyleText(STATE_NORMAL, L"x", nullptr);
 }
+
+namespace {
+
+// Rows of column x, from y = 0 down, whose pixel differs from `untouched`.
+int CoveredRows(const Canvas& canvas, int x, int fromY, int toY, DWORD untouched) {
+    int n = 0;
+    for (int y = fromY; y < toY; ++y)
+        if (canvas.At(x, y) != untouched) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST_F(Styles, ThickBordersLookTheSameOnEveryRectangleSize) {
+    for (int width : {4, 8, 126, 130}) {
+        const std::wstring markup = L"<rect state='all' bborder='true' bordercolor='RGB(255,0,0)' borderwidth='" +
+                                    std::to_wstring(width) + L"'/>";
+        duStyleGroup* group = Load(("b" + std::to_string(width)).c_str(), markup);
+        const int m = width + 4;  // room for the outer half
+        int outside[2] = {}, inside[2] = {}, leftOutside[2] = {};
+        // Small rectangles are still wider than the pen (a pen wider than the
+        // rectangle has a geometry of its own).
+        const int sizes[2] = {width < 20 ? 20 : 200, width < 20 ? 400 : 600};
+        for (int i = 0; i < 2; ++i) {
+            const int side = sizes[i];
+            Canvas canvas(side + 2 * m, side + 2 * m, kUntouched);
+            const RECT r = {m, m, m + side, m + side};
+            group->DrawStyle(canvas.dc(), &r, STATE_NORMAL, nullptr, 255);
+            const int mid = m + side / 2;
+            outside[i] = CoveredRows(canvas, mid, 0, m, kUntouched);
+            inside[i] = CoveredRows(canvas, mid, m, m + std::min(side / 2, width), kUntouched);
+            int left = 0;
+            for (int x = 0; x < m; ++x)
+                if (canvas.At(x, mid) != kUntouched) ++left;
+            leftOutside[i] = left;
+        }
+        // The pen is centred on the outline: about half of it lies outside.
+        EXPECT_NEAR(outside[1], width / 2, 1) << width;
+        EXPECT_EQ(outside[0], outside[1]) << width << ": the outer half on a small rectangle";
+        EXPECT_EQ(leftOutside[0], leftOutside[1]) << width;
+        EXPECT_EQ(leftOutside[1], outside[1]) << width;
+        EXPECT_GT(inside[1], 0) << width;
+    }
+}
+
+TEST_F(Styles, BorderOnATargetWithoutAlphaIsDrawnOnce) {
+    duStyleGroup* group = Load("g", L"<rect state='all' bborder='true' bordercolor='RGB(255,0,0)' borderwidth='6'/>");
+    Dib24 target(200, 200);
+    const RECT r = {20, 20, 180, 180};
+    group->DrawStyle(target.dc(), &r, STATE_NORMAL, nullptr, 128);
+    // Half-transparent red over white, once: green and blue near 127, not the
+    // 16 of four layers.
+    const BYTE* top = target.At(100, 20);
+    EXPECT_NEAR(top[1], 127, 6);
+    EXPECT_NEAR(top[0], 127, 6);
+    EXPECT_EQ(top[2], 255);
+    const BYTE* corner = target.At(20, 20);
+    EXPECT_NEAR(corner[1], 127, 6);
+}
+
+TEST_F(Styles, DashedStrokesWithFarEndsAreDrawnNearTheTarget) {
+    // Ends a billion pixels apart: widened dash by dash that took minutes.
+    duStyleGroup* group = Load("g",
+        L"<line state='all' color='RGB(0,0,255)' linewidth='1' linetype='dash' "
+        L"startpoint='(-1000000000,10)' endpoint='(1000000000,10)'/>"
+        L"<rect state='all' bborder='true' bordercolor='RGB(0,0,255)' borderwidth='1' bordertype='dot' "
+        L"left='-1000000000' top='30' width='2000000000' height='1000000000'/>");
+    Canvas canvas(100, 40, kUntouched);
+    const RECT wide = {0, 0, 100, 40};
+    const DWORD start = ::GetTickCount();
+    group->DrawStyle(canvas.dc(), &wide, STATE_NORMAL, nullptr, 255);
+    EXPECT_LT(::GetTickCount() - start, 20000u);
+    int dashes = 0, dots = 0;
+    for (int x = 0; x < 100; ++x) {
+        if (canvas.At(x, 10) == Argb(255, 0, 0, 255)) ++dashes;
+        if (canvas.At(x, 30) == Argb(255, 0, 0, 255)) ++dots;
+    }
+    EXPECT_GT(dashes, 40);  // three of every four pixels of a dash pattern
+    EXPECT_LT(dashes, 100);
+    EXPECT_GT(dots, 20);    // every other pixel of a dot pattern
+    EXPECT_LT(dots, 100);
+}

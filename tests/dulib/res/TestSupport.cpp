@@ -35,6 +35,26 @@ Canvas::Canvas(int width, int height, DWORD fill) : width_(width), height_(heigh
     Fill(fill);
 }
 
+Dib24::Dib24(int width, int height) : width_(width) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    bitmap_.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bits_ = static_cast<BYTE*>(bits);
+    if (bits_) std::memset(bits_, 0xFF, static_cast<size_t>(stride()) * height);
+    dc_.reset(::CreateCompatibleDC(nullptr));
+    old_ = ::SelectObject(dc_.get(), bitmap_.get());
+}
+
+const BYTE* Dib24::At(int x, int y) const {
+    ::GdiFlush();
+    return bits_ + static_cast<size_t>(y) * stride() + static_cast<size_t>(x) * 3;
+}
+
 DWORD Canvas::At(int x, int y) const {
     ::GdiFlush();
     return reinterpret_cast<const DWORD*>(bits_)[static_cast<size_t>(y) * width_ + x];

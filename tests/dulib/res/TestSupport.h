@@ -33,6 +33,24 @@ private:
     HGDIOBJ old_ = nullptr;
 };
 
+// A w x h 24-bit top-down DIB (a target without alpha) filled with white,
+// selected into its own memory DC.
+class Dib24 {
+public:
+    Dib24(int width, int height);
+    HDC dc() const { return dc_.get(); }
+    int stride() const { return width_ * 3; }  // whole DWORDs for the widths used
+    // Blue, green and red of a pixel.
+    const BYTE* At(int x, int y) const;
+
+private:
+    int width_;
+    BYTE* bits_ = nullptr;
+    BitmapHandle bitmap_;
+    MemoryDc dc_;
+    HGDIOBJ old_ = nullptr;
+};
+
 // BGRA helpers for premultiplied pixels.
 constexpr DWORD Argb(BYTE a, BYTE r, BYTE g, BYTE b) {
     return (DWORD(a) << 24) | (DWORD(r) << 16) | (DWORD(g) << 8) | DWORD(b);

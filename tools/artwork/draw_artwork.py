@@ -57,6 +57,9 @@ def px(v):
 
 
 def font(path, size):
+    if not os.path.isfile(path):
+        sys.exit("font missing: %s (Debian's fonts-dejavu-core and fonts-dejavu-extra; tools/setup.sh installs them)"
+                 % path)
     return ImageFont.truetype(path, int(round(size * SS * SCALE)))
 
 

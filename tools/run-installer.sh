@@ -8,6 +8,9 @@
 # the start button being clicked like a user would,
 # and the installer is closed without the question. The demo installs into
 # the prefix's Program Files.
+# KESTRANE_DPI=144 (or 120, 192 ...) runs it on a display at that DPI (the
+# prefix's LogPixels, put back to 96 afterwards; a 1920x1200 screen without a
+# display) and saves the screenshots in build/screenshots/dpi-<DPI>/.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/tools/setup.sh"
@@ -25,6 +28,19 @@ wine_exec="$root/tools/wine-exec.sh"
 "$wine_exec" reg add 'HKCR\Word.Application\CurVer' /ve /d Word.Application.16 /f /reg:32 >/dev/null 2>&1 || true
 # Packages fetched by an earlier run would be installed without a download.
 rm -rf "$WINEPREFIX/drive_c/users/$(id -un)/Temp/vantor_temp/Package"
+dpi="${KESTRANE_DPI:-96}"
+if [[ ! "$dpi" =~ ^[0-9]+$ ]] || [ "$dpi" -lt 96 ] || [ "$dpi" -gt 480 ]; then
+  echo "run-installer.sh: KESTRANE_DPI must be a DPI from 96 to 480" >&2
+  exit 1
+fi
+set_dpi() {
+  "$wine_exec" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+if [ "$dpi" != 96 ]; then
+  set_dpi "$dpi"
+  trap 'set_dpi 96; /usr/lib/wine/wineserver -w; bash "$root/tools/setup-service/stop.sh" "$service_state"' EXIT
+  export KESTRANE_XVFB_SCREEN=1920x1200x24
+fi
 # Wine programs started from now on must not join the display-less session
 # that the command above started.
 /usr/lib/wine/wineserver -w
@@ -46,17 +62,22 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 shots="$build/screenshots"
+[ "$dpi" != 96 ] && shots="$build/screenshots/dpi-$dpi"
 mkdir -p "$shots"
 run_headless() {
   "$wine_exec" "$build/app/KestraneSetup.exe" "$service" "$@" &
   local installer=$!
   "$wine_exec" "$build/tools/installer-ctl/installer_ctl.exe" wait 60
-  # the skin places the 610x410 window at (300, 200)
+  # the window and 5 pixels of the screen around it
   shot() {
+    local x y w h
+    read -r x y w h < <("$wine_exec" "$build/tools/installer-ctl/installer_ctl.exe" rect | tr -d '\r')
     import -window root "$shots/screen-$1.png"
-    convert "$shots/screen-$1.png" -crop 620x420+295+195 +repage "$shots/$1.png"
+    convert "$shots/screen-$1.png" -crop "$((w + 10))x$((h + 10))+$((x - 5))+$((y - 5))" +repage "$shots/$1.png"
     echo "screenshot: $shots/$1.png"
   }
+  # a point of the skin (96-DPI pixels) in the window's pixels
+  scaled() { echo $(( ($1 * dpi + 48) / 96 )); }
   sleep 1  # the first paints and a few steps of the preparation
   shot prepare
   sleep 6  # the package list arrives and the Setup page replaces the Prepare page
@@ -67,7 +88,7 @@ run_headless() {
   sleep 0.5
   shot keyboard
   # the start button: the middle of its 160x40 face at (225, 325) in the window
-  "$wine_exec" "$build/tools/installer-ctl/installer_ctl.exe" click 305 345
+  "$wine_exec" "$build/tools/installer-ctl/installer_ctl.exe" click "$(scaled 305)" "$(scaled 345)"
   sleep 0.5  # each download is announced for 400 ms before it starts
   shot installing
   sleep 8  # the sample packages download and install in a few seconds
@@ -76,6 +97,6 @@ run_headless() {
   wait "$installer"
 }
 export -f run_headless
-export build shots wine_exec service
+export build shots wine_exec service dpi
 "$root/tools/xvfb.sh" bash -c 'run_headless "$@"' _ "$@"
 print_log

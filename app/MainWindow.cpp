@@ -9,20 +9,24 @@
 #include "app/Resources.h"
 #include "app/Unattended.h"
 #include "dulib/ctrl/Engine.h"
+#include "dulib/res/DisplayDpi.h"
 #include "support/Log.h"
 #include "sysinfo/LocalPaths.h"
 
 namespace {
 
-void SetWindowIcons(HWND hwnd) {
+// The icons at the sizes the system uses at the window's DPI.
+void SetWindowIcons(HWND hwnd, int dpi) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     auto load = [instance](int cx, int cy) {
         return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP_ICON), IMAGE_ICON, cx, cy, 0));
     };
     ::SendMessageW(hwnd, WM_SETICON, ICON_BIG,
-                   reinterpret_cast<LPARAM>(load(::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON))));
+                   reinterpret_cast<LPARAM>(
+                       load(SystemMetricForDpi(SM_CXICON, dpi), SystemMetricForDpi(SM_CYICON, dpi))));
     ::SendMessageW(hwnd, WM_SETICON, ICON_SMALL,
-                   reinterpret_cast<LPARAM>(load(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON))));
+                   reinterpret_cast<LPARAM>(
+                       load(SystemMetricForDpi(SM_CXSMICON, dpi), SystemMetricForDpi(SM_CYSMICON, dpi))));
 }
 
 void ProposeInstallFolder() {
@@ -96,7 +100,7 @@ void AnimateInfoLine(int& counter, const std::wstring& base, duPlugin* control) 
 void BindControls() {
     AppState& app = App();
     AttachWindow(app.windowManager, app.mainWindow, L"MainWindow");
-    SetWindowIcons(app.mainWindow);
+    SetWindowIcons(app.mainWindow, GetWindowDpi(app.mainWindow));
 
     duPlugin* root = FindControl(L"MainWindow");
     app.prepareBar = FindControl(L"PrepareProgressBar");
@@ -129,6 +133,10 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         return OnClose(hwnd, wParam);
     case WM_TIMER:
         OnTimer(wParam);
+        return 0;
+    case WM_DPICHANGED:
+        // The engine has laid the window out at the new scale already.
+        SetWindowIcons(hwnd, LOWORD(wParam));
         return 0;
     case WM_DU_NOTIFY: {
         const auto* record = reinterpret_cast<const NotifyRecord*>(lParam);

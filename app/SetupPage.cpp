@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/Controls.h"
 #include "dulib/ctrl/Engine.h"
+#include "dulib/res/DpiScale.h"
 #include "dulib/res/StateFlags.h"
 #include "dulib/res/duResManager.h"
 #include "dulib/res/duStyleGroup.h"
@@ -67,7 +68,9 @@ void ExpandCustomSetup(bool expand) {
     if (expand == app.customRowExpanded) return;
     RECT window{};
     ::GetWindowRect(app.mainWindow, &window);
-    int height = (window.bottom - window.top) + (expand ? 40 : -40);
+    // In skin units: the step is 40 at 100 % and grows with the display scale.
+    const DpiScale scale(GetWindowDpi(app.mainWindow));
+    int height = scale.ToSkin(window.bottom - window.top) + (expand ? 40 : -40);
     duPlugin* root = FindControl(L"MainWindow");
     if (root && app.windowManager) {
         auto* group = static_cast<duStyleGroup*>(
@@ -82,7 +85,7 @@ void ExpandCustomSetup(bool expand) {
     }
     // A quiet run's window stays hidden.
     const UINT show = ::IsWindowVisible(app.mainWindow) ? SWP_SHOWWINDOW : 0;
-    ::SetWindowPos(app.mainWindow, nullptr, 0, 0, window.right - window.left, height, SWP_NOMOVE | show);
+    ::SetWindowPos(app.mainWindow, nullptr, 0, 0, window.right - window.left, scale.Point(height), SWP_NOMOVE | show);
     app.customRowExpanded = expand;
 }
 

@@ -10,7 +10,8 @@ void OnAgreementCheck(duPlugin* control, int param1, int param2);
 void OnAgreementButton(duPlugin* control, int param1, int param2);
 void OnSelectDirButton(duPlugin* control, int param1, int param2);
 
-// Grows (or shrinks back) the window by the 40-pixel folder row.
+// Grows (or shrinks back) the window by the folder row: 40 skin pixels, as
+// many as the window's display scale makes of them.
 void ExpandCustomSetup(bool expand);
 // text without a trailing suffix, when it has one.
 std::wstring RemoveSuffix(const std::wstring& suffix, const std::wstring& text);

@@ -7,6 +7,9 @@
 # each taken once installer_ctl sees the page shown, as a screen reader would.
 # Either way the installer's exit code is printed and is the script's own.
 # The demo installs into the prefix's Program Files.
+# KESTRANE_DPI=144 (or 120, 192 ...) runs it on a display at that DPI (the
+# prefix's LogPixels, put back to 96 afterwards; a 1920x1200 screen without a
+# display) and saves the screenshots in build/screenshots/dpi-<DPI>/.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$root/tools/setup.sh"
@@ -24,6 +27,19 @@ wine_exec="$root/tools/wine-exec.sh"
 "$wine_exec" reg add 'HKCR\Word.Application\CurVer' /ve /d Word.Application.16 /f /reg:32 >/dev/null 2>&1 || true
 # Packages fetched by an earlier run would be installed without a download.
 rm -rf "$WINEPREFIX/drive_c/users/$(id -un)/Temp/vantor_temp/Package"
+dpi="${KESTRANE_DPI:-96}"
+if [[ ! "$dpi" =~ ^[0-9]+$ ]] || [ "$dpi" -lt 96 ] || [ "$dpi" -gt 480 ]; then
+  echo "run-installer.sh: KESTRANE_DPI must be a DPI from 96 to 480" >&2
+  exit 1
+fi
+set_dpi() {
+  "$wine_exec" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+}
+if [ "$dpi" != 96 ]; then
+  set_dpi "$dpi"
+  trap 'set_dpi 96; /usr/lib/wine/wineserver -w; bash "$root/tools/setup-service/stop.sh" "$service_state"' EXIT
+  export KESTRANE_XVFB_SCREEN=1920x1200x24
+fi
 # Wine programs started from now on must not join the display-less session
 # that the command above started.
 /usr/lib/wine/wineserver -w
@@ -51,6 +67,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 shots="$build/screenshots"
+[ "$dpi" != 96 ] && shots="$build/screenshots/dpi-$dpi"
 mkdir -p "$shots"
 rm -f "$shots"/*.png
 # The sample packages would download in a blink: sent in slices, the run is
@@ -60,10 +77,12 @@ run_headless() {
   "$wine_exec" "$build/app/KestraneSetup.exe" "$service" /passive "$@" &
   local installer=$!
   ctl() { "$wine_exec" "$build/tools/installer-ctl/installer_ctl.exe" "$@"; }
-  # the skin places the 610x410 window at (300, 200)
+  # the window and 5 pixels of the screen around it
   shot() {
+    local x y w h
+    read -r x y w h < <(ctl rect | tr -d '\r')
     import -window root "$shots/screen-$1.png"
-    convert "$shots/screen-$1.png" -crop 620x420+295+195 +repage "$shots/$1.png"
+    convert "$shots/screen-$1.png" -crop "$((w + 10))x$((h + 10))+$((x - 5))+$((y - 5))" +repage "$shots/$1.png"
     echo "screenshot: $shots/$1.png"
   }
   # page NAME SECONDS SHOT: waits until the object of that accessible name
@@ -82,7 +101,7 @@ run_headless() {
   return "$code"
 }
 export -f run_headless
-export build shots wine_exec service
+export build shots wine_exec service dpi
 code=0
 "$root/tools/xvfb.sh" bash -c 'run_headless "$@"' _ "$@" || code=$?
 print_log

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 DEPS_DIR="${KESTRANE_DEPS_DIR:-/opt/kestrane-deps}"
-STAMP="$DEPS_DIR/.setup-done-v2"
+STAMP="$DEPS_DIR/.setup-done-v4"
 
 if [ -f "$STAMP" ] && [ -d "$DEPS_DIR/tinyxml2" ] && locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
   exit 0
@@ -20,6 +20,8 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   cmake ninja-build wine64 xvfb xauth x11-utils fonts-wqy-microhei imagemagick
   googletest nlohmann-json3-dev dpkg-dev locales python3 python3-pil curl bc
+  # the artwork script's fonts (redrawn and compared by ctest) and PNG recompressor
+  fonts-dejavu-core fonts-dejavu-extra zopfli
 )
 
 # deb-src entry for the tinyxml2 source package, from the same mirror that

@@ -81,15 +81,25 @@ namespace {
 
 RECT IconRect(duPlugin* self, int x, int y, int w, int h) {
     const RECT local = self->LocalRect();
-    const int left = x == -1 ? (local.right - w) / 2 : x;
-    const int top = y == -1 ? (local.bottom - h) / 2 : y;
-    return RECT{left, top, left + w, top + h};
+    const DpiScale scale = self->Scale();
+    // A centred icon keeps its scaled size; a placed one its scaled edges.
+    const int width = x == -1 ? scale.Point(w) : scale.Span(x, w);
+    const int height = y == -1 ? scale.Point(h) : scale.Span(y, h);
+    const int left = x == -1 ? (local.right - width) / 2 : scale.Point(x);
+    const int top = y == -1 ? (local.bottom - height) / 2 : scale.Point(y);
+    return RECT{left, top, left + width, top + height};
 }
 
 void PaintIcon(duPlugin* self, HDC dc, const wchar_t* name, const RECT& dest, bool gray) {
     if (!name[0]) return;
     duResManager* res = self->GetResManager();
     auto* image = res ? static_cast<duImage*>(res->GetResObj(name, RES_IMAGE)) : nullptr;
+    if (!image) return;
+    // Above 100 % the icon comes from the picture drawn for the scale.
+    const DpiScale scale = self->Scale();
+    const SIZE size{dest.right - dest.left, dest.bottom - dest.top};
+    if (!scale.IsIdentity())
+        image = image->ScaledCell(RECT{0, 0, image->GetWidth(), image->GetHeight()}, scale.Dpi(), size);
     if (!image) return;
     duImage* drawn = gray ? image->MakeGrayCopy() : image;
     if (!drawn) return;
@@ -104,15 +114,16 @@ void ButtonFace::Paint(duPlugin* self, HDC dc, bool allowGray) {
     const RECT local = self->LocalRect();
     const UINT state = self->GetState();
     const bool gray = allowGray && grayDisable && state == STATE_DISABLE;
+    const DpiScale scale = self->Scale();
     if (duStyleGroup* style = self->GetStyleGroup(self->GetStyle())) {
         if (fading) {
-            style->DrawStyleBack(dc, &local, fadePrevious, self->GetText(), previousAlpha);
-            style->DrawStyleBack(dc, &local, fadeTarget, self->GetText(), targetAlpha);
-            style->DrawStyleText(dc, &local, fadeTarget, self->GetText(), self->GetAlpha());
+            style->DrawStyleBack(dc, &local, fadePrevious, self->GetText(), previousAlpha, scale);
+            style->DrawStyleBack(dc, &local, fadeTarget, self->GetText(), targetAlpha, scale);
+            style->DrawStyleText(dc, &local, fadeTarget, self->GetText(), self->GetAlpha(), scale);
         } else if (gray) {
-            style->DrawStyleGray(dc, &local, state, self->GetText(), self->GetAlpha());
+            style->DrawStyleGray(dc, &local, state, self->GetText(), self->GetAlpha(), scale);
         } else {
-            style->DrawStyle(dc, &local, state, self->GetText(), self->GetAlpha());
+            style->DrawStyle(dc, &local, state, self->GetText(), self->GetAlpha(), scale);
         }
     }
     PaintIcon(self, dc, icon, IconRect(self, iconX, iconY, iconWidth, iconHeight), gray);
@@ -123,11 +134,12 @@ void ButtonFace::AutoSize(duPlugin* self) {
     duStyleGroup* style = self->GetStyleGroup(self->GetStyle());
     if (!style) return;
     SIZE size{0, 0};
-    style->MeasureStyleText(self->GetState(), self->GetText(), &size);
-    int width = size.cx;
+    const DpiScale scale = self->Scale();
+    style->MeasureStyleText(self->GetState(), self->GetText(), &size, scale);
+    // Measured in pixels, placed in skin units.
+    int width = scale.ToSkinCeil(size.cx);
     if (duPlugin* parent = self->GetParent()) {
-        RECT pr;
-        parent->GetRect(&pr);
+        const RECT pr = parent->GetLayoutRect();
         width = std::min(width, static_cast<int>(pr.right - pr.left) - 1);
     }
     self->SetPosWidth(width + fixLeft + fixRight);

@@ -136,6 +136,11 @@ LRESULT NotifyUser(duPlugin* plugin, int code, int param1, int param2) {
     return ::SendMessageW(hwnd, WM_DU_NOTIFY, reinterpret_cast<WPARAM>(plugin), reinterpret_cast<LPARAM>(&record));
 }
 
+int GetWindowDpi(HWND hwnd) {
+    WindowHost* host = WindowHost::FromHwnd(hwnd);
+    return host ? host->Scale().Dpi() : kSkinDpi;
+}
+
 // --- duWindowManager -----------------------------------------------------------
 
 duWindowManager::~duWindowManager() {

@@ -26,3 +26,6 @@ void SetPluginVisible(duPlugin* plugin, BOOL visible);
 // Listeners first, then WM_DU_NOTIFY sent to the plugin's window; answers the
 // window's result (0 for a dead plugin or a window without host).
 LRESULT NotifyUser(duPlugin* plugin, int code, int param1, int param2);
+// The DPI at which an attached window shows its skin (96 for a window
+// without host): skin numbers times DPI / 96 are its pixels.
+int GetWindowDpi(HWND hwnd);

@@ -15,7 +15,9 @@ RECT FocusRingRect(duPlugin* focus) {
     if (::IsRectEmpty(&visible)) return none;
     RECT ring;
     focus->GetRect(&ring);
-    ::InflateRect(&ring, kFocusRingGap + kFocusRingWidth, kFocusRingGap + kFocusRingWidth);
+    const DpiScale scale = focus->Scale();
+    const int reach = scale.Thickness(kFocusRingGap) + scale.Thickness(kFocusRingWidth);
+    ::InflateRect(&ring, reach, reach);
     duPlugin* scope = FocusRingScope(focus);
     if (scope != focus) {
         const RECT area = GetVisibleRect(scope);
@@ -35,12 +37,12 @@ COLORREF FocusRingColor(duPlugin* root) {
     return color;
 }
 
-void PaintFocusRing(HDC dc, const RECT& ring, const RECT& clip, COLORREF color) {
+void PaintFocusRing(HDC dc, const RECT& ring, const RECT& clip, COLORREF color, const DpiScale& scale) {
     if (!dc || ::IsRectEmpty(&ring)) return;
     std::unique_ptr<duRectStyle, duObjectDestroyer> fill(new duRectStyle());
     fill->SetFill(1);
     fill->SetFillColor(color);
-    const int w = kFocusRingWidth;
+    const int w = scale.Thickness(kFocusRingWidth);
     const RECT edges[] = {
         {ring.left, ring.top, ring.right, ring.top + w},
         {ring.left, ring.bottom - w, ring.right, ring.bottom},

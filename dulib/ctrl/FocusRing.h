@@ -5,9 +5,12 @@
 // engine's rectangle style into the window image like any control.
 #include <windows.h>
 
+#include "dulib/res/DpiScale.h"
+
 class duPlugin;
 
-constexpr int kFocusRingGap = 1;    // pixels between the control and the ring
+// In skin units (pixels at 96 DPI), scaled with the window.
+constexpr int kFocusRingGap = 1;    // between the control and the ring
 constexpr int kFocusRingWidth = 2;  // thickness of the ring
 // The ring's colour where the skin names none (duwindow focuscolor).
 constexpr COLORREF kDefaultFocusColor = RGB(0, 120, 215);
@@ -20,5 +23,6 @@ RECT FocusRingRect(duPlugin* focus);
 duPlugin* FocusRingScope(duPlugin* focus);
 // The root's focuscolor attribute, or kDefaultFocusColor.
 COLORREF FocusRingColor(duPlugin* root);
-// Draws the ring into dc (client coordinates), only inside `clip`.
-void PaintFocusRing(HDC dc, const RECT& ring, const RECT& clip, COLORREF color);
+// Draws the ring into dc (client coordinates), only inside `clip`, as thick as
+// it is at the scale.
+void PaintFocusRing(HDC dc, const RECT& ring, const RECT& clip, COLORREF color, const DpiScale& scale);

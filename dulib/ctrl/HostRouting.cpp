@@ -304,6 +304,11 @@ bool WindowHost::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
         DispatchEvent(target, msg == WM_MOUSEHOVER ? EVENT_MOUSEHOVER : EVENT_MOUSELEAVE, pt.x, pt.y);
         return torndown_;
     }
+    case WM_DPICHANGED:
+        // Laid out and sized here; the application still sees the message
+        // (for its icons, say).
+        OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return torndown_;
     case WM_CAPTURECHANGED:
         // Another window took the pointer (a message box, Alt+Tab).
         if (reinterpret_cast<HWND>(lParam) != hwnd_) LoseCapture();

@@ -112,10 +112,12 @@ void MovePlugin(duPlugin* plugin, const RECT* parentRect) {
     LayoutScope layout(plugin);
     RECT before;
     plugin->GetRect(&before);
+    const RECT layoutBefore = plugin->GetLayoutRect();
     plugin->Resize(parentRect);
     RECT after;
     plugin->GetRect(&after);
-    if (!::EqualRect(&before, &after)) {
+    const RECT layoutAfter = plugin->GetLayoutRect();
+    if (!::EqualRect(&before, &after) || !::EqualRect(&layoutBefore, &layoutAfter)) {
         if (WindowHost* host = plugin->GetHost()) host->DispatchEvent(plugin, EVENT_CHILDRESIZE, reinterpret_cast<WPARAM>(plugin), 0);
     }
 }

@@ -17,7 +17,8 @@ duPlugin* AttachChild(duPlugin* plugin, duPlugin* parent, const wchar_t* sibling
 // A copy of the template's subtree under parent, after `after` (first child
 // when null), every name suffixed with index. Null when the new name is taken.
 duPlugin* ClonePlugin(duPlugin* templ, duPlugin* parent, duPlugin* after, int index);
-// Resize, then OnChildResize to the parent when the rectangle changed.
+// Resize (parentRect in skin units), then OnChildResize to the parent when
+// the rectangle changed.
 void MovePlugin(duPlugin* plugin, const RECT* parentRect);
 // The plugin and all its ancestors are live and visible.
 bool IsPluginShown(duPlugin* plugin);

@@ -99,7 +99,7 @@ void WindowAccess::OnFocusMoved(duPlugin* old) {
 void WindowAccess::AfterPaint(HDC dc, const RECT& area, duPlugin* repainted) {
     duPlugin* focus = host_->GetFocusPlugin();
     if (cues_ && IsValidPlugin(focus))
-        PaintFocusRing(dc, FocusRingRect(focus), area, FocusRingColor(host_->GetRoot()));
+        PaintFocusRing(dc, FocusRingRect(focus), area, FocusRingColor(host_->GetRoot()), host_->Scale());
     events_.CompareAround(repainted);
 }
 

@@ -14,6 +14,7 @@
 #include "dulib/ctrl/duPlugin.h"
 #include "dulib/ctrl/duWindow.h"
 #include "dulib/ctrl/duWindowManager.h"
+#include "dulib/res/DisplayDpi.h"
 #include "dulib/res/SkinXml.h"
 
 namespace {
@@ -36,7 +37,7 @@ UINT NewTimerId() {
 }
 
 WindowHost::WindowHost(duWindowManager* manager, HWND hwnd)
-    : manager_(manager), hwnd_(hwnd), access_(std::make_unique<WindowAccess>(this)) {}
+    : manager_(manager), hwnd_(hwnd), scale_(DpiOfWindow(hwnd)), access_(std::make_unique<WindowAccess>(this)) {}
 
 WindowHost::~WindowHost() {
     if (!torndown_) Teardown();

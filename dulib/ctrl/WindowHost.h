@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dulib/ctrl/duZorderList.h"
+#include "dulib/res/DpiScale.h"
 #include "support/Handles.h"
 
 class duPlugin;
@@ -68,6 +69,7 @@ public:
     void HideCaret();
     void SetCaretPos(int x, int y);
     UINT GetCaretTimerId() const { return caretTimerId_; }
+    SIZE GetCaretSize() const { return SIZE{caretWidth_, caretHeight_}; }
     // A caret exists (created and not yet destroyed), shown or not.
     bool HasCaret() const { return caretSystem_ || caretBitmap_; }
     bool IsCaretDrawn() const { return caretShown_; }
@@ -106,6 +108,15 @@ public:
     HBITMAP GetWindowImage() const { return windowImage_.get(); }
     bool IsLayered() const;
     bool InSizeMove() const { return inSizeMove_; }
+
+    // --- display scale ------------------------------------------------------------
+    // How the window shows the skin's 96-DPI numbers: at the DPI of its monitor
+    // (taken at creation, changed by WM_DPICHANGED).
+    DpiScale Scale() const { return scale_; }
+    // The window moved to a monitor of another DPI: the skin is laid out again
+    // at the new scale, the window takes the skin's size at that scale at the
+    // suggested place (kept inside the monitor's work area), and is repainted.
+    void OnDpiChanged(int dpi, const RECT* suggested);
     // Keyboard navigation, focus ring and accessibility of this window.
     WindowAccess& Access() { return *access_; }
 
@@ -137,6 +148,7 @@ private:
     std::vector<duPlugin*> hooks_;
     std::map<std::wstring, duPlugin*> names_;
     bool inSizeMove_ = false;
+    DpiScale scale_;
 
     duWindow* root_ = nullptr;
     // The window's skin element, copied so that the plugins' elements outlive

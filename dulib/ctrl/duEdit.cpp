@@ -92,7 +92,7 @@ HFONT duEdit::Font() {
     if (font_[0]) {
         if (duResManager* res = GetResManager()) {
             if (auto* font = dynamic_cast<duFont*>(res->GetResObj(font_, RES_FONT))) {
-                if (font->GetHFont()) return font->GetHFont();
+                if (HFONT scaled = font->GetHFontForDpi(Scale().Dpi())) return scaled;
             }
         }
     }
@@ -113,9 +113,11 @@ void duEdit::UpdateMetrics() {
 
 void duEdit::ComputeTextLine() {
     const RECT r = LocalRect();
+    const DpiScale scale = Scale();
     const int width = std::max<int>(r.right, averageWidth_);
     const int height = std::min<int>(fontHeight_, r.bottom);
-    line_ = RECT{leftBorder_, topBorder_, width - rightBorder_, height + topBorder_};
+    const int top = scale.Point(topBorder_);
+    line_ = RECT{scale.Point(leftBorder_), top, width - scale.Point(rightBorder_), height + top};
     InvalidateCache();
 }
 
@@ -130,11 +132,13 @@ void duEdit::RefreshFont() {
     ComputeTextLine();
     if (!focused_) return;
     if (WindowHost* host = GetHost()) {
-        host->CreateCaret(1, fontHeight_);
+        host->CreateCaret(CaretWidth(), fontHeight_);
         UpdateCaret();
         host->ShowCaret();
     }
 }
+
+int duEdit::CaretWidth() { return Scale().Thickness(1); }
 
 void duEdit::SetLeftBorder(int v) { leftBorder_ = v; ComputeTextLine(); }
 void duEdit::SetTopBorder(int v) { topBorder_ = v; ComputeTextLine(); }
@@ -476,7 +480,7 @@ void duEdit::OnSetCursor() {
 void duEdit::OnSetFocus(duPlugin*) {
     focused_ = true;
     if (WindowHost* host = GetHost()) {
-        host->CreateCaret(1, fontHeight_);
+        host->CreateCaret(CaretWidth(), fontHeight_);
         UpdateCaret();
         host->ShowCaret();
     }
@@ -558,7 +562,8 @@ LRESULT duEdit::OnWndMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void duEdit::DrawObject(HDC dc) {
     RECT local = LocalRect();
-    if (duStyleGroup* style = GetStyleGroup(GetStyle())) style->DrawStyle(dc, &local, GetState(), nullptr, GetAlpha());
+    if (duStyleGroup* style = GetStyleGroup(GetStyle()))
+        style->DrawStyle(dc, &local, GetState(), nullptr, GetAlpha(), Scale());
     if (IsRectEmpty(&line_)) return;
     HFONT font = Font();
     if (model_.Length() == 0) {

@@ -96,7 +96,8 @@ protected:
     ~duEdit() override;
 
 private:
-    HFONT Font();
+    HFONT Font();  // at the window's DPI
+    int CaretWidth();
     void DropCaret();
     void UpdateMetrics();
     void ComputeTextLine();

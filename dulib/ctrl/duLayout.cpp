@@ -43,15 +43,15 @@ void duLayout::Arrange() {
     if (type_ < 1 || type_ > 7 || arranging_) return;
     LayoutScope layout(this);
     arranging_ = true;
-    RECT box;
-    GetRect(&box);
+    // Arranged in skin units, like everything placed.
+    RECT box = GetLayoutRect();
     const int boxW = box.right - box.left, boxH = box.bottom - box.top;
     std::vector<duPlugin*> kids;
     for (duPlugin* c = GetFirstChild(); c; c = c->GetNextSibling())
         if (c->IsVisible()) kids.push_back(c);
-    auto width = [](duPlugin* c) { RECT r; c->GetRect(&r); return static_cast<int>(r.right - r.left); };
-    auto height = [](duPlugin* c) { RECT r; c->GetRect(&r); return static_cast<int>(r.bottom - r.top); };
-    auto rel = [&box](duPlugin* c) { RECT r; c->GetRect(&r); ::OffsetRect(&r, -box.left, -box.top); return r; };
+    auto width = [](duPlugin* c) { RECT r = c->GetLayoutRect(); return static_cast<int>(r.right - r.left); };
+    auto height = [](duPlugin* c) { RECT r = c->GetLayoutRect(); return static_cast<int>(r.bottom - r.top); };
+    auto rel = [&box](duPlugin* c) { RECT r = c->GetLayoutRect(); ::OffsetRect(&r, -box.left, -box.top); return r; };
     const int n = static_cast<int>(kids.size());
     auto wide = [](int v) { return static_cast<long long>(v); };
 
@@ -159,6 +159,6 @@ void duLayout::OnMouseRUp(int x, int y) { PassGhostButton(this, GhostButton::RUp
 void duLayout::DrawObject(HDC dc) {
     if (duStyleGroup* style = GetStyleGroup(GetStyle())) {
         RECT r = LocalRect();
-        style->DrawStyle(dc, &r, GetState(), GetText(), GetAlpha());
+        style->DrawStyle(dc, &r, GetState(), GetText(), GetAlpha(), Scale());
     }
 }

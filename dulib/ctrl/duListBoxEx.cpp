@@ -68,8 +68,8 @@ void duListBoxEx::UpdateRange(duScroll* bar) {
     int total = 0;
     for (duPlugin* c = GetFirstChild(); c; c = c->GetNextSibling())
         if (c != bar && c->IsVisible()) total += c->GetPosHeight();
-    RECT r;
-    GetRect(&r);
+    // Heights and positions are in skin units.
+    RECT r = GetLayoutRect();
     const duListRange range = ComputeListRange(total, r.bottom - r.top, bar->GetScrollPos());
     if (range.showBar) {
         bar->SetMaxPos(range.maxpos);
@@ -92,8 +92,7 @@ void duListBoxEx::Resize(const RECT* parentRect) {
     InvalidateCache();  // the item backgrounds follow the items
     duPlugin::Resize(parentRect);
     duScroll* bar = GetScrollBar();
-    RECT r;
-    GetRect(&r);
+    RECT r = GetLayoutRect();
     int width = r.right - r.left;
     if (!bar) {
         // Stacked rows are placed by plain offsets, so they take the list's
@@ -107,8 +106,7 @@ void duListBoxEx::Resize(const RECT* parentRect) {
     }
     UpdateRange(bar);
     if (bar->IsVisible()) {
-        RECT b;
-        bar->GetRect(&b);
+        RECT b = bar->GetLayoutRect();
         width -= b.right - b.left;
     }
     RECT shifted = r;
@@ -177,9 +175,7 @@ duPlugin* duListBoxEx::NeighbourItem(duPlugin* from, bool forward) {
 void duListBoxEx::ScrollIntoView(duPlugin* item) {
     duScroll* bar = GetScrollBar();
     if (!bar || !bar->IsVisible()) return;
-    RECT list, row;
-    GetRect(&list);
-    item->GetRect(&row);
+    RECT list = GetLayoutRect(), row = item->GetLayoutRect();
     const int top = row.top - list.top + offset_;  // position in the stacked content
     const int bottom = top + (row.bottom - row.top);
     const int height = list.bottom - list.top;
@@ -293,7 +289,9 @@ LRESULT duListBoxEx::OnWndMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 void duListBoxEx::DrawObject(HDC dc) {
     RECT local = LocalRect();
-    if (duStyleGroup* style = GetStyleGroup(GetStyle())) style->DrawStyle(dc, &local, GetState(), GetText(), GetAlpha());
+    const DpiScale scale = Scale();
+    if (duStyleGroup* style = GetStyleGroup(GetStyle()))
+        style->DrawStyle(dc, &local, GetState(), GetText(), GetAlpha(), scale);
     duStyleGroup* itemStyle = itemStyle_[0] ? GetStyleGroup(itemStyle_) : nullptr;
     if (!itemStyle) return;
     RECT list;
@@ -302,7 +300,7 @@ void duListBoxEx::DrawObject(HDC dc) {
         RECT r;
         item->GetRect(&r);
         OffsetRect(&r, -list.left, -list.top);
-        itemStyle->DrawStyle(dc, &r, state, nullptr, GetAlpha());
+        itemStyle->DrawStyle(dc, &r, state, nullptr, GetAlpha(), scale);
     };
     for (duPlugin* c = GetFirstChild(); c; c = c->GetNextSibling()) {
         if (IsItem(c)) drawBehind(c, STATE_NORMAL);

@@ -64,12 +64,6 @@ void duPlugin::SetStyle(const wchar_t* style) {
     InvalidateCache();
 }
 
-void duPlugin::SetRect(const RECT* rect) {
-    if (!rect) return;
-    if (rect->right - rect->left != rect_.right - rect_.left || rect->bottom - rect->top != rect_.bottom - rect_.top)
-        InvalidateCache();
-    rect_ = *rect;
-}
 void duPlugin::SetCursor(const wchar_t* cursor) { CopyPluginText(cursor_, cursor); }
 
 void duPlugin::AddListener(duListener* listener) {
@@ -92,12 +86,36 @@ void duPlugin::PlaceSelf(const RECT* parentRect) {
     if (parentRect) {
         area = *parentRect;
     } else if (parent_) {
-        parent_->GetRect(&area);
+        area = parent_->GetLayoutRect();
     } else if (hwnd_) {
         ::GetClientRect(hwnd_, &area);
+        area = Scale().ToSkinRect(area);
     }
-    const RECT placed = PlacePlugin(pos_, area, rect_);
-    SetRect(&placed);
+    SetLayoutRect(PlacePlugin(pos_, area, layout_));
+}
+
+void duPlugin::SetRect(const RECT* rect) {
+    if (!rect) return;
+    SetPixelRect(*rect);
+    layout_ = Scale().ToSkinRect(*rect);
+}
+
+void duPlugin::SetLayoutRect(const RECT& skin) {
+    layout_ = skin;
+    // Every edge is scaled from the window's origin, so that plugins sharing
+    // an edge in the skin share it in pixels.
+    SetPixelRect(Scale().Rect(skin));
+}
+
+void duPlugin::SetPixelRect(const RECT& rect) {
+    if (rect.right - rect.left != rect_.right - rect_.left || rect.bottom - rect.top != rect_.bottom - rect_.top)
+        InvalidateCache();
+    rect_ = rect;
+}
+
+DpiScale duPlugin::Scale() {
+    WindowHost* host = GetHost();
+    return host ? host->Scale() : DpiScale();
 }
 
 duPlugin* duPlugin::FindPlugin(const wchar_t* name) {
@@ -109,7 +127,8 @@ void duPlugin::OnSetCursor() {
     HCURSOR cursor = nullptr;
     if (cursor_[0]) {
         if (duResManager* res = GetResManager()) {
-            if (auto* c = static_cast<duCursor*>(res->GetResObj(cursor_, RES_CURSOR))) cursor = c->GetHCursor();
+            if (auto* c = static_cast<duCursor*>(res->GetResObj(cursor_, RES_CURSOR)))
+                cursor = c->GetHCursorForDpi(Scale().Dpi());
         }
     }
     ::SetCursor(cursor ? cursor : ::LoadCursorW(nullptr, IDC_ARROW));
@@ -189,7 +208,7 @@ bool duPlugin::LoadPluginFromXml(const tinyxml2::XMLElement* element, WindowHost
         Resize(nullptr);
         if (zorder_ == 0) zorder_ = parent_->GetZorder() + 1;
     } else {
-        rect_ = RECT{0, 0, pos_.width, pos_.height};
+        SetLayoutRect(RECT{0, 0, pos_.width, pos_.height});
     }
     RegisterPlugin(this);
 

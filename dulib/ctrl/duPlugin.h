@@ -9,6 +9,7 @@
 
 #include "dulib/ctrl/CtrlDefs.h"
 #include "dulib/ctrl/Placement.h"
+#include "dulib/res/DpiScale.h"
 #include "dulib/res/StateFlags.h"
 #include "dulib/res/duObject.h"
 #include "support/Handles.h"
@@ -57,6 +58,7 @@ public:
     virtual HWND GetHwnd() { return hwnd_; }
     virtual UINT GetState();
     virtual int GetZorder() { return zorder_; }
+    // In the window's pixels (client coordinates).
     virtual void GetRect(RECT* rect) { if (rect) *rect = rect_; }
     virtual int GetPosTop() { return pos_.top; }
     virtual int GetPosLeft() { return pos_.left; }
@@ -108,6 +110,7 @@ public:
         InvalidateCache();
     }
     virtual void SetZorder(int zorder) { zorder_ = zorder; }
+    // In the window's pixels; the placement rectangle follows in skin units.
     virtual void SetRect(const RECT* rect);
     virtual void SetPosTop(int v) { pos_.top = v; }
     virtual void SetPosLeft(int v) { pos_.left = v; }
@@ -137,8 +140,9 @@ public:
     virtual void AddListener(duListener* listener);
     virtual void RemoveListener(duListener* listener);
 
-    // Places the plugin in `parentRect` (null: the parent's rectangle, or the
-    // window's client area for the root), then re-places the children.
+    // Places the plugin in `parentRect` (skin units; null: the parent's
+    // placement rectangle, or the window's client area for the root), then
+    // re-places the children.
     virtual void Resize(const RECT* parentRect);
     virtual duPlugin* FindPlugin(const wchar_t* name);
 
@@ -181,8 +185,16 @@ public:
     WindowHost* GetHost();
     duResManager* GetResManager();
     duStyleGroup* GetStyleGroup(const wchar_t* name);
-    // Rectangle (0, 0, width, height): what DrawObject paints into.
+    // Rectangle (0, 0, width, height) in pixels: what DrawObject paints into.
     RECT LocalRect() const { return RECT{0, 0, rect_.right - rect_.left, rect_.bottom - rect_.top}; }
+    // The placed rectangle in skin units (the skin's 96-DPI numbers), in
+    // which plugins are placed and layouts arrange; GetRect is the same
+    // rectangle in the window's pixels, each edge scaled on its own.
+    RECT GetLayoutRect() const { return layout_; }
+    // Sets the placement rectangle and, scaled, the pixel rectangle.
+    void SetLayoutRect(const RECT& skin);
+    // The skin-to-pixel scale of the plugin's window (1:1 without one).
+    DpiScale Scale();
     const std::vector<duListener*>& Listeners() const { return listeners_; }
     // The cache bitmap may stand for the plugin only while nothing it draws has
     // changed: every change of state, text, style, size or anything else a
@@ -197,6 +209,8 @@ protected:
 
 private:
     void UnlinkFromParent();
+    // The pixel rectangle; a new size makes the cached picture stale.
+    void SetPixelRect(const RECT& rect);
 
     wchar_t type_[kPluginTextSize] = {};
     wchar_t name_[kPluginTextSize] = {};
@@ -224,6 +238,7 @@ private:
     duPlugin* preSibling_ = nullptr;
     std::unique_ptr<duPropertyGroup> properties_;
     RECT rect_ = {};
+    RECT layout_ = {};
     BitmapHandle cacheBitmap_;
     bool cacheFresh_ = false;
     std::vector<duListener*> listeners_;

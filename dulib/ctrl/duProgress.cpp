@@ -21,10 +21,13 @@ RECT duProgress::GetFillRect() {
     const RECT local = LocalRect();
     const double p = pos_;
     if (p < 0) return RECT{};
-    RECT fill{local.left + left_, local.top + top_, local.right - right_, local.bottom - bottom_};
+    const DpiScale scale = Scale();
+    const int left = scale.Point(left_), top = scale.Point(top_), rightBorder = scale.Point(right_),
+              bottom = scale.Point(bottom_);
+    RECT fill{local.left + left, local.top + top, local.right - rightBorder, local.bottom - bottom};
     if (p > 100) return fill;
     const int x0 = fill.left;
-    int right = x0 + static_cast<int>((local.right - local.left - left_ - right_) * p / 100.0);
+    int right = x0 + static_cast<int>((local.right - local.left - left - rightBorder) * p / 100.0);
     if (p != 0 && right == x0) right = x0 + 1;
     fill.right = right;
     return fill;
@@ -32,9 +35,12 @@ RECT duProgress::GetFillRect() {
 
 void duProgress::DrawObject(HDC dc) {
     const RECT local = LocalRect();
-    if (duStyleGroup* back = GetStyleGroup(GetStyle())) back->DrawStyle(dc, &local, STATE_NORMAL, nullptr, GetAlpha());
+    const DpiScale scale = Scale();
+    if (duStyleGroup* back = GetStyleGroup(GetStyle()))
+        back->DrawStyle(dc, &local, STATE_NORMAL, nullptr, GetAlpha(), scale);
     const RECT fill = GetFillRect();
     // Nothing to fill at 0 percent or below.
     if (::IsRectEmpty(&fill)) return;
-    if (duStyleGroup* bar = GetStyleGroup(fillStyle_)) bar->DrawStyle(dc, &fill, STATE_NORMAL, nullptr, GetAlpha());
+    if (duStyleGroup* bar = GetStyleGroup(fillStyle_))
+        bar->DrawStyle(dc, &fill, STATE_NORMAL, nullptr, GetAlpha(), scale);
 }

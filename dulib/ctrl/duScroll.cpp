@@ -48,13 +48,23 @@ void duScroll::Resize(const RECT* parentRect) {
 
 void duScroll::UpdateScrollRects() {
     RECT r = LocalRect();
-    rects_ = ComputeScrollRects(v_, r.right, r.bottom);
+    rects_ = ComputeScrollRects(Geometry(), r.right, r.bottom);
     InvalidateCache();
 }
 
 int duScroll::Track() {
     RECT r = LocalRect();
-    return ScrollTrackLength(v_, r.right, r.bottom);
+    return ScrollTrackLength(Geometry(), r.right, r.bottom);
+}
+
+duScrollValues duScroll::Geometry() {
+    // Positions stay in content units; the arrows and the thumb's minimum
+    // are lengths on the screen.
+    duScrollValues v = v_;
+    const DpiScale scale = Scale();
+    v.arrow = scale.Point(v_.arrow);
+    v.minthumb = scale.Point(v_.MinThumb());
+    return v;
 }
 
 // --- setters ------------------------------------------------------------------
@@ -147,7 +157,7 @@ void duScroll::OnMouseMove(int x, int y) {
         return;
     }
     const int part = ScrollPartAt(rects_, p);
-    trackUnits_ = ScrollTrackUnits(v_, Track(), AxisOf(p));
+    trackUnits_ = ScrollTrackUnits(Geometry(), Track(), AxisOf(p));
     if (part == hotPart_) return;
     SetPartState(hotPart_, STATE_NORMAL);
     SetPartState(part, STATE_OVER);
@@ -160,7 +170,7 @@ void duScroll::OnMouseLDown(int x, int y) {
     const POINT p = ToLocal(x, y);
     lastPointer_ = p;
     const int part = ScrollPartAt(rects_, p);
-    trackUnits_ = ScrollTrackUnits(v_, Track(), AxisOf(p));
+    trackUnits_ = ScrollTrackUnits(Geometry(), Track(), AxisOf(p));
     hotPart_ = part;
     WindowHost* host = GetHost();
     if (part == SB_PART_THUMB) {
@@ -277,10 +287,11 @@ void duScroll::TellOwner(int code) {
 void duScroll::DrawObject(HDC dc) {
     RECT r = LocalRect();
     const int alpha = GetAlpha();
-    if (duStyleGroup* style = GetStyleGroup(GetStyle())) style->DrawStyle(dc, &r, GetState(), nullptr, alpha);
+    const DpiScale scale = Scale();
+    if (duStyleGroup* style = GetStyleGroup(GetStyle())) style->DrawStyle(dc, &r, GetState(), nullptr, alpha, scale);
     auto drawPart = [&](const wchar_t* name, const RECT& part, UINT state) {
         if (IsRectEmpty(&part)) return;
-        if (duStyleGroup* style = GetStyleGroup(name)) style->DrawStyle(dc, &part, state, nullptr, alpha);
+        if (duStyleGroup* style = GetStyleGroup(name)) style->DrawStyle(dc, &part, state, nullptr, alpha, scale);
     };
     drawPart(upStyle_, rects_.first, firstState_);
     drawPart(downStyle_, rects_.second, secondState_);

@@ -54,6 +54,8 @@ private:
     POINT ToLocal(int x, int y);
     int AxisOf(POINT local) const { return v_.vert ? local.y : local.x; }
     int Track();
+    // The values with the arrow and minimum thumb lengths in pixels.
+    duScrollValues Geometry();
     void SetPartState(int part, UINT state);
     // Runs the action of a pressed arrow or track part once.
     void StepPart(int part);

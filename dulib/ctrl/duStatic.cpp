@@ -13,6 +13,6 @@ void duStatic::OnMouseRUp(int x, int y) { PassGhostButton(this, GhostButton::RUp
 void duStatic::DrawObject(HDC dc) {
     if (duStyleGroup* style = GetStyleGroup(GetStyle())) {
         RECT r = LocalRect();
-        style->DrawStyle(dc, &r, GetState(), GetText(), GetAlpha());
+        style->DrawStyle(dc, &r, GetState(), GetText(), GetAlpha(), Scale());
     }
 }

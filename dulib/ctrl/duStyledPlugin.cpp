@@ -5,6 +5,6 @@
 void duStyledPlugin::DrawObject(HDC dc) {
     if (duStyleGroup* style = GetStyleGroup(GetStyle())) {
         RECT r = LocalRect();
-        style->DrawStyle(dc, &r, GetState(), GetText(), GetAlpha());
+        style->DrawStyle(dc, &r, GetState(), GetText(), GetAlpha(), Scale());
     }
 }

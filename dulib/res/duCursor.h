@@ -2,6 +2,9 @@
 // A named cursor loaded from the bytes of a cursor file.
 #include "dulib/res/duResBase.h"
 
+#include <map>
+#include <vector>
+
 class duCursor : public duResBase {
 public:
     duCursor() = default;
@@ -20,10 +23,18 @@ public:
     // cursor loader reads files only.
     virtual bool LoadFromBytes(const BYTE* bytes, int size);
 
+    // The cursor at the size the system gives cursors at `dpi`, taken from
+    // the file's best entry for that size; made on first use. Loaded from
+    // bytes only; otherwise (and at the system's own size) GetHCursor().
+    HCURSOR GetHCursorForDpi(int dpi);
+
 protected:
     ~duCursor() override;
 
 private:
     wchar_t file_[RES_NAME_CHARS] = {};
     HCURSOR cursor_ = nullptr;
+    std::vector<BYTE> bytes_;            // the file, for the other sizes
+    std::map<int, HCURSOR> sized_;       // by pixel size
+    void DropSized();
 };

@@ -2,6 +2,8 @@
 // A named font made from six skin attributes.
 #include "dulib/res/duResBase.h"
 
+#include <map>
+
 class duFont : public duResBase {
 public:
     duFont() = default;
@@ -28,6 +30,10 @@ public:
     // Deletes the handle and makes a new one from the fields.
     virtual bool RecreateFont();
 
+    // The font for a window at `dpi`: the height scaled from 96 DPI. Made on
+    // first use and kept until the font is made again; 96 gives GetHFont().
+    HFONT GetHFontForDpi(int dpi);
+
 protected:
     ~duFont() override;
 
@@ -39,4 +45,8 @@ private:
     int strikeout_ = 0;
     wchar_t face_[RES_NAME_CHARS] = {};
     HFONT font_ = nullptr;
+    std::map<int, HFONT> scaled_;  // by DPI
+
+    HFONT Create(int height) const;
+    void DropScaled();
 };

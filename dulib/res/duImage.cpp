@@ -75,6 +75,8 @@ void duImage::FreeContent() {
     frameCount_ = 0;
     hls_.clear();
     hls_.shrink_to_fit();
+    sets_.clear();
+    cells_.clear();
 }
 
 void duImage::SetFileName(const wchar_t* file) {

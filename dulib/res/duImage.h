@@ -3,7 +3,10 @@
 // (blue, green, red, alpha); animated GIFs keep one bitmap per frame.
 #include "dulib/res/duResBase.h"
 
+#include <map>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 class duImage : public duResBase {
@@ -49,11 +52,27 @@ public:
     static constexpr unsigned long long kMaxDecodedBytes = 64ull << 20;
     static bool FitsDecodeBudget(unsigned width, unsigned height, unsigned frames);
 
+    // The cell `source` (in pixels of this picture) as a window at `dpi`
+    // shows it, `size` pixels large: cut from the nearest larger picture set
+    // (the file drawn for 150 % or 200 %, named like this one's with "@150"
+    // or "@200" before the extension) and resampled with a high-quality
+    // filter unless that cell is exactly `size`; from this picture where no
+    // set serves. The cell is the whole of the image returned, which this
+    // image owns and keeps for later draws. Null without pixels, for an empty
+    // size or a source outside the picture.
+    duImage* ScaledCell(const RECT& source, int dpi, SIZE size);
+    // The set's file name for a scale in percent ("dlg_back@150.png").
+    static std::wstring SetFileName(const wchar_t* file, int percent);
+
 protected:
     ~duImage() override;
 
 private:
+    using Owned = std::unique_ptr<duImage, duObjectDestroyer>;
     void FreeContent();
+    // The decoded picture set for 150 or 200 percent; null when the skin has
+    // none (or one of the wrong size).
+    duImage* PictureSet(int percent);
 
     HBITMAP bitmap_ = nullptr;
     BYTE* bits_ = nullptr;
@@ -65,4 +84,7 @@ private:
     std::vector<BYTE*> frameBits_;
     std::vector<int> frameDelays_;
     std::vector<BYTE> hls_;  // hue, saturation, lightness per pixel
+    std::map<int, Owned> sets_;  // by percent; null: looked for, none
+    // By DPI, source rectangle and size.
+    std::map<std::tuple<int, LONG, LONG, LONG, LONG, LONG, LONG>, Owned> cells_;
 };

@@ -9,7 +9,8 @@ public:
     duImageStyle() = default;
 
     int GetStyleType() override { return STYLE_IMAGE; }
-    void Draw(HDC dc, const RECT* rect, const wchar_t* text, int alpha) override;
+    void Draw(HDC dc, const RECT* rect, const wchar_t* text, int alpha,
+              const DpiScale& scale = DpiScale()) override;
     bool LoadFromXml(const tinyxml2::XMLElement* element) override;
     const wchar_t* GetClassName() override;
     void CopyFrom(duStyleBase* other) override;
@@ -37,6 +38,9 @@ public:
     virtual void SetPaintMode(const wchar_t* mode) { paintMode_ = mode ? mode : L""; }
 
 private:
+    // Device size of the source cell at the scale.
+    SIZE ScaledCellSize(const RECT& source, const RECT& dest, const DpiScale& scale) const;
+
     int leftPart_ = 0;
     int rightPart_ = 0;
     int topPart_ = 0;

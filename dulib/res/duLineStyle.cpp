@@ -5,6 +5,7 @@
 #include "dulib/res/SkinXml.h"
 
 #include <algorithm>
+#include <cmath>
 
 const wchar_t* duLineStyle::GetClassName() { return L"duLineStyle"; }
 
@@ -29,27 +30,34 @@ void duLineStyle::CopyFrom(duStyleBase* other) {
     end_ = from->end_;
 }
 
-void duLineStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha) {
+void duLineStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha, const DpiScale& scale) {
     if (!dc || !rect) return;
-    RECT p = PlaceIn(*rect);
-    auto place = [&p](POINT v) {
-        return POINT{SaturateCoordinate(v.x < 0 ? static_cast<long long>(p.right) + v.x : static_cast<long long>(p.left) + v.x),
-                     SaturateCoordinate(v.y < 0 ? static_cast<long long>(p.bottom) + v.y : static_cast<long long>(p.top) + v.y)};
+    const RECT p = PlaceIn(*rect, scale);
+    // An end names a pixel; scaled, the line runs through the middle of the
+    // pixels that pixel became, so that a thicker pen covers exactly them (at
+    // 100 % that is the pixel itself). Worked out wide: skin numbers may be
+    // anything an int holds.
+    const double factor = static_cast<double>(scale.Dpi()) / kSkinDpi;
+    auto place = [factor](LONG v, LONG low, LONG high) {
+        return static_cast<double>(v < 0 ? high : low) + (v + 0.5) * factor - 0.5;
     };
-    const POINT a = place(start_), b = place(end_);
+    const double ax = place(start_.x, p.left, p.right), ay = place(start_.y, p.top, p.bottom);
+    const double bx = place(end_.x, p.left, p.right), by = place(end_.y, p.top, p.bottom);
     RECT visible{};
     if (::GetClipBox(dc, &visible) == ERROR) return;
+    const int lineWidth = scale.Thickness(lineWidth_);
     // The pen reaches half its width (and the dash caps a little more) past
     // the segment.
-    const long long reach = std::max(lineWidth_, 1) + 2LL;
-    RECT area = {SaturateCoordinate(std::min(a.x, b.x) - reach), SaturateCoordinate(std::min(a.y, b.y) - reach),
-                 SaturateCoordinate(std::max(a.x, b.x) + reach), SaturateCoordinate(std::max(a.y, b.y) + reach)};
+    const double reach = std::max(lineWidth, 1) + 2.0;
+    auto edge = [](double v) { return SaturateCoordinate(static_cast<long long>(std::clamp(v, -4e18, 4e18))); };
+    RECT area = {edge(std::floor(std::min(ax, bx) - reach)), edge(std::floor(std::min(ay, by) - reach)),
+                 edge(std::ceil(std::max(ax, bx) + reach)), edge(std::ceil(std::max(ay, by) + reach))};
     DcGraphics graphics(dc, area);
     GpPenOwner pen;
     if (!graphics ||
-        GdipCreatePen1(MakeArgb(color_, alpha), static_cast<REAL>(lineWidth_), UnitPixel, &pen.pen) != Ok)
+        GdipCreatePen1(MakeArgb(color_, alpha), static_cast<REAL>(lineWidth), UnitPixel, &pen.pen) != Ok)
         return;
     const DashStyle dash = DashStyleOf(lineType_.c_str());
     GdipSetPenDashStyle(pen.pen, dash);
-    DrawSegmentNear(graphics.get(), pen.pen, dash, lineWidth_, a.x, a.y, b.x, b.y, visible);
+    DrawSegmentNear(graphics.get(), pen.pen, dash, lineWidth, ax, ay, bx, by, visible);
 }

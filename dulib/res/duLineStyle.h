@@ -10,7 +10,8 @@ public:
     duLineStyle() = default;
 
     int GetStyleType() override { return STYLE_LINE; }
-    void Draw(HDC dc, const RECT* rect, const wchar_t* text, int alpha) override;
+    void Draw(HDC dc, const RECT* rect, const wchar_t* text, int alpha,
+              const DpiScale& scale = DpiScale()) override;
     bool LoadFromXml(const tinyxml2::XMLElement* element) override;
     const wchar_t* GetClassName() override;
     void CopyFrom(duStyleBase* other) override;

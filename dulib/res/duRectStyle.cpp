@@ -37,11 +37,16 @@ void duRectStyle::CopyFrom(duStyleBase* other) {
     borderType_ = from->borderType_;
 }
 
-void duRectStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha) {
+void duRectStyle::Draw(HDC dc, const RECT* rect, const wchar_t*, int alpha, const DpiScale& scale) {
     if (!dc || !rect || (!fill_ && !border_)) return;
-    RECT r = PlaceIn(*rect);
+    RECT r = PlaceIn(*rect, scale);
     if (fill_) FillPremultiplied(dc, r, fillColor_, alpha);
-    if (border_) DrawBorder(dc, r, alpha);
+    if (!border_) return;
+    // The border is drawn as thick as it looks at this scale.
+    const int skinWidth = borderWidth_;
+    borderWidth_ = scale.Thickness(skinWidth);
+    DrawBorder(dc, r, alpha);
+    borderWidth_ = skinWidth;
 }
 
 // The pen is centred on the outline, so half of it (and a pixel of

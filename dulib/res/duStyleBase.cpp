@@ -16,8 +16,12 @@ bool duStyleBase::LoadFromXml(const tinyxml2::XMLElement* element) {
     return true;
 }
 
-RECT duStyleBase::PlaceIn(const RECT& control) const {
-    return PlaceStyleRect(left_, top_, right_, bottom_, width_, height_, control);
+RECT duStyleBase::PlaceIn(const RECT& control, const DpiScale& scale) const {
+    if (scale.IsIdentity()) return PlaceStyleRect(left_, top_, right_, bottom_, width_, height_, control);
+    // A size is scaled as the distance between its two edges, each measured
+    // from the side of the control it counts from.
+    return PlaceStyleRect(scale.Point(left_), scale.Point(top_), scale.Point(right_), scale.Point(bottom_),
+                          width_ ? scale.Span(left_, width_) : 0, height_ ? scale.Span(top_, height_) : 0, control);
 }
 
 void duStyleBase::CopyFrom(duStyleBase* other) {

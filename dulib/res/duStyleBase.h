@@ -1,6 +1,7 @@
 #pragma once
 // One item of a style group: draws one thing at a place derived from the
 // control rectangle, only in the states of its mask.
+#include "dulib/res/DpiScale.h"
 #include "dulib/res/duObject.h"
 #include "dulib/res/StateFlags.h"
 
@@ -11,7 +12,9 @@ class duResManager;
 class duStyleBase : public duObject {
 public:
     virtual int GetStyleType() = 0;  // StyleKind
-    virtual void Draw(HDC dc, const RECT* rect, const wchar_t* text, int alpha) = 0;
+    // rect is in device pixels; scale maps the item's skin numbers to them.
+    virtual void Draw(HDC dc, const RECT* rect, const wchar_t* text, int alpha,
+                      const DpiScale& scale = DpiScale()) = 0;
     // Placement attributes and `state`, then the kind's own attributes.
     virtual bool LoadFromXml(const tinyxml2::XMLElement* element);
 
@@ -34,8 +37,9 @@ public:
 
     duResManager* GetResManager() const { return manager_; }
     void SetResManager(duResManager* manager) { manager_ = manager; }
-    // The item's rectangle inside the control rectangle (PlaceStyleRect).
-    RECT PlaceIn(const RECT& control) const;
+    // The item's rectangle inside the control rectangle (PlaceStyleRect),
+    // its offsets and sizes scaled.
+    RECT PlaceIn(const RECT& control, const DpiScale& scale = DpiScale()) const;
     // Copies placement, state and every attribute of the kind from an item of
     // the same kind (used for cloning).
     virtual void CopyFrom(duStyleBase* other);

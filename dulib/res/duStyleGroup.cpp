@@ -48,39 +48,45 @@ bool duStyleGroup::LoadFromXml(const tinyxml2::XMLElement* element) {
     return true;
 }
 
-void duStyleGroup::DrawItems(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha, Pass pass) {
+void duStyleGroup::DrawItems(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha, Pass pass,
+                             const DpiScale& scale) {
     for (duStyleBase* item : items_) {
         if (!(item->GetState() & state)) continue;
         bool isText = item->GetStyleType() == STYLE_TEXT;
         if ((pass == Pass::Back && isText) || (pass == Pass::Text && !isText)) continue;
-        item->Draw(dc, rect, text, alpha);
+        item->Draw(dc, rect, text, alpha, scale);
     }
 }
 
-void duStyleGroup::DrawStyle(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha) {
-    DrawItems(dc, rect, state, text, alpha, Pass::All);
+void duStyleGroup::DrawStyle(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha,
+                             const DpiScale& scale) {
+    DrawItems(dc, rect, state, text, alpha, Pass::All, scale);
 }
 
-void duStyleGroup::DrawStyleBack(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha) {
-    DrawItems(dc, rect, state, text, alpha, Pass::Back);
+void duStyleGroup::DrawStyleBack(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha,
+                                 const DpiScale& scale) {
+    DrawItems(dc, rect, state, text, alpha, Pass::Back, scale);
 }
 
-void duStyleGroup::DrawStyleText(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha) {
-    DrawItems(dc, rect, state, text, alpha, Pass::Text);
+void duStyleGroup::DrawStyleText(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha,
+                                 const DpiScale& scale) {
+    DrawItems(dc, rect, state, text, alpha, Pass::Text, scale);
 }
 
-void duStyleGroup::DrawStyleGray(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha) {
+void duStyleGroup::DrawStyleGray(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha,
+                                 const DpiScale& scale) {
     for (duStyleBase* item : items_)
-        if (item->GetState() & state) DrawItemGray(item, dc, rect, text, alpha);
+        if (item->GetState() & state) DrawItemGray(item, dc, rect, text, alpha, scale);
 }
 
-void duStyleGroup::DrawItemGray(duStyleBase* item, HDC dc, const RECT* rect, const wchar_t* text, int alpha) {
+void duStyleGroup::DrawItemGray(duStyleBase* item, HDC dc, const RECT* rect, const wchar_t* text, int alpha,
+                                const DpiScale& scale) {
     switch (item->GetStyleType()) {
         case STYLE_TEXT: {
             auto* textItem = static_cast<duTextStyle*>(item);
             COLORREF color = textItem->GetTextColor();
             textItem->SetTextColor(Grey(color));
-            textItem->Draw(dc, rect, text, alpha);
+            textItem->Draw(dc, rect, text, alpha, scale);
             textItem->SetTextColor(color);
             break;
         }
@@ -90,7 +96,7 @@ void duStyleGroup::DrawItemGray(duStyleBase* item, HDC dc, const RECT* rect, con
             COLORREF fill = rectItem->GetFillColor(), border = rectItem->GetBorderColor();
             if (rectItem->GetFill()) rectItem->SetFillColor(Grey(fill));
             if (rectItem->GetBorder()) rectItem->SetBorderColor(Grey(border));
-            rectItem->Draw(dc, rect, text, alpha);
+            rectItem->Draw(dc, rect, text, alpha, scale);
             rectItem->SetFillColor(fill);
             rectItem->SetBorderColor(border);
             break;
@@ -99,7 +105,7 @@ void duStyleGroup::DrawItemGray(duStyleBase* item, HDC dc, const RECT* rect, con
             auto* lineItem = static_cast<duLineStyle*>(item);
             COLORREF color = lineItem->GetColor();
             lineItem->SetColor(Grey(color));
-            lineItem->Draw(dc, rect, text, alpha);
+            lineItem->Draw(dc, rect, text, alpha, scale);
             lineItem->SetColor(color);
             break;
         }
@@ -117,7 +123,7 @@ void duStyleGroup::DrawItemGray(duStyleBase* item, HDC dc, const RECT* rect, con
             std::wstring own = imageItem->GetPicFile();
             std::wstring greyName = grey->GetName();
             imageItem->SetPicFile(greyName.c_str());
-            imageItem->Draw(dc, rect, text, alpha);
+            imageItem->Draw(dc, rect, text, alpha, scale);
             imageItem->SetPicFile(own.c_str());
             manager->DeleteResObj(greyName.c_str(), RES_IMAGE);
             break;
@@ -148,12 +154,12 @@ duStyleBase* duStyleGroup::GetStyleItem(int index) {
     return items_[static_cast<size_t>(index)];
 }
 
-void duStyleGroup::MeasureStyleText(UINT state, const wchar_t* text, SIZE* out) {
+void duStyleGroup::MeasureStyleText(UINT state, const wchar_t* text, SIZE* out, const DpiScale& scale) {
     if (!text || !out) return;
     *out = SIZE{0, 0};
     for (duStyleBase* item : items_) {
         if (item->GetStyleType() == STYLE_TEXT && (item->GetState() & state)) {
-            static_cast<duTextStyle*>(item)->MeasureText(text, out);
+            static_cast<duTextStyle*>(item)->MeasureText(text, out, scale);
             return;
         }
     }

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+// Rectangles are in device pixels; the scale maps the items' skin numbers
+// (offsets, sizes, widths, fonts, pictures) to the window's DPI.
 class duStyleGroup : public duResBase {
 public:
     duStyleGroup() = default;
@@ -15,20 +17,24 @@ public:
     bool LoadFromXml(const tinyxml2::XMLElement* element) override;
     const wchar_t* GetClassName() override;
 
-    virtual void DrawStyle(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha);
+    virtual void DrawStyle(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha,
+                           const DpiScale& scale = DpiScale());
     // Skips text items.
-    virtual void DrawStyleBack(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha);
+    virtual void DrawStyleBack(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha,
+                               const DpiScale& scale = DpiScale());
     // Text items only.
-    virtual void DrawStyleText(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha);
+    virtual void DrawStyleText(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha,
+                               const DpiScale& scale = DpiScale());
     // Like DrawStyle with every colour and picture turned grey.
-    virtual void DrawStyleGray(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha);
+    virtual void DrawStyleGray(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha,
+                               const DpiScale& scale = DpiScale());
     virtual int GetStyleCount();
     // Appends and takes ownership (false for null).
     virtual bool AddStyleItem(duStyleBase* item);
     virtual bool RemoveStyleItem(int index);
     virtual duStyleBase* GetStyleItem(int index);
     // (0, 0), then measured by the first text item whose mask meets the state.
-    virtual void MeasureStyleText(UINT state, const wchar_t* text, SIZE* out);
+    virtual void MeasureStyleText(UINT state, const wchar_t* text, SIZE* out, const DpiScale& scale = DpiScale());
     virtual bool MoveStyleItemUp(int index);
     virtual bool MoveStyleItemDown(int index);
 
@@ -37,8 +43,10 @@ protected:
 
 private:
     enum class Pass { All, Back, Text };
-    void DrawItems(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha, Pass pass);
-    void DrawItemGray(duStyleBase* item, HDC dc, const RECT* rect, const wchar_t* text, int alpha);
+    void DrawItems(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha, Pass pass,
+                   const DpiScale& scale);
+    void DrawItemGray(duStyleBase* item, HDC dc, const RECT* rect, const wchar_t* text, int alpha,
+                      const DpiScale& scale);
 
     std::vector<duStyleBase*> items_;
 };

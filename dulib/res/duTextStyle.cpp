@@ -41,6 +41,12 @@ HFONT duTextStyle::GetHFont() {
     return font ? font->GetHFont() : nullptr;
 }
 
+HFONT duTextStyle::GetHFontFor(const DpiScale& scale) {
+    if (scale.IsIdentity() || !manager_) return GetHFont();
+    auto* font = static_cast<duFont*>(manager_->GetResObj(font_.c_str(), RES_FONT));
+    return font ? font->GetHFontForDpi(scale.Dpi()) : nullptr;
+}
+
 UINT duTextStyle::GetFormatFlags() {
     UINT flags = 0;
     if (_wcsicmp(hAlign_.c_str(), L"center") == 0)
@@ -55,21 +61,21 @@ UINT duTextStyle::GetFormatFlags() {
     return flags;
 }
 
-void duTextStyle::Draw(HDC dc, const RECT* rect, const wchar_t* text, int alpha) {
+void duTextStyle::Draw(HDC dc, const RECT* rect, const wchar_t* text, int alpha, const DpiScale& scale) {
     if (!dc || !rect || !text || !*text || alpha == 0) return;
     size_t length = std::wcslen(text);
     if (length >= kMaxTextLength) return;
-    RECT place = PlaceIn(*rect);
-    DrawAlphaText(dc, GetHFont(), color_, text, static_cast<int>(length), &place, GetFormatFlags());
+    RECT place = PlaceIn(*rect, scale);
+    DrawAlphaText(dc, GetHFontFor(scale), color_, text, static_cast<int>(length), &place, GetFormatFlags());
 }
 
-void duTextStyle::MeasureText(const wchar_t* text, SIZE* out) {
+void duTextStyle::MeasureText(const wchar_t* text, SIZE* out, const DpiScale& scale) {
     if (!out) return;
     *out = SIZE{0, 0};
     if (!text || !*text) return;
     size_t length = std::wcslen(text);
     if (length >= kMaxTextLength) return;
-    HFONT font = GetHFont();
+    HFONT font = GetHFontFor(scale);
     if (!font) font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     WindowDc screen(nullptr);
     if (!screen) return;

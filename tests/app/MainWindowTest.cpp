@@ -10,6 +10,7 @@
 #include "support/Log.h"
 #include "tests/common/AccessibleClient.h"
 #include "tests/common/TempDir.h"
+#include "tests/common/WindowImage.h"
 
 #include <gtest/gtest.h>
 
@@ -26,13 +27,9 @@ struct Rgb {
 
 // The window's last full rendering, read back pixel by pixel.
 Rgb PixelAt(HWND hwnd, int x, int y) {
-    WindowHost* host = WindowHost::FromHwnd(hwnd);
-    if (!host || !host->GetWindowImage()) return {-1, -1, -1};
-    DIBSECTION dib{};
-    ::GetObjectW(host->GetWindowImage(), sizeof dib, &dib);
-    if (x < 0 || y < 0 || x >= dib.dsBm.bmWidth || y >= dib.dsBm.bmHeight) return {-1, -1, -1};
-    const BYTE* p = static_cast<const BYTE*>(dib.dsBm.bmBits) + (static_cast<size_t>(y) * dib.dsBm.bmWidth + x) * 4;
-    return {p[2], p[1], p[0]};
+    const DWORD p = WindowImagePixel(hwnd, x, y);
+    if (p == 0xDEADBEEF) return {-1, -1, -1};
+    return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
 }
 
 bool Near(Rgb a, Rgb b, int tolerance = 3) {

@@ -6,7 +6,7 @@ Usage: check_skin.py <res folder> [<generated UTF-16 skin> <agreement host>]
 Verifies the resource counts, the font rule, that every image, font, cursor
 and style a style or control names is declared (VectScrollBarDark is left
 undeclared on purpose: the scroll bars draw only their thumb), that the
-pictures exist at their sizes, and, when given, that the generated UTF-16
+pictures and their 150 % and 200 % sets exist at their sizes, and, when given, that the generated UTF-16
 document carries a byte-order mark, CR LF line ends and the agreement host.
 Standard library only.
 """
@@ -34,6 +34,12 @@ IMAGE_SIZES = {
     "img_VScrollBackGray": (15, 18), "img_VScrollThumbDark": (13, 7),
     "btn_checkbox": (100, 40), "btn_checkbox_small": (70, 28),
 }
+# The larger picture sets, in percent of each picture's size.
+SET_PERCENTS = (150, 200)
+# Grey, RGB, palette, grey with alpha, RGBA.
+PNG_COLOUR_TYPES = (0, 2, 3, 4, 6)
+# The hand cursor's entries: 100, 150 and 200 %.
+CURSOR_SIZES = (32, 48, 64)
 STYLE_COUNT = 39
 UNDECLARED_ON_PURPOSE = {"VectScrollBarDark"}
 # Controls the application looks up by name.
@@ -120,14 +126,30 @@ def check_images(theme, res_dir):
         if not os.path.isfile(path):
             fail("image %s: %s missing" % (name, path))
             continue
-        info = png_size(path)
-        if info is None:
-            fail("image %s: not a PNG" % name)
-        elif info[:2] != IMAGE_SIZES.get(name):
-            fail("image %s: size %dx%d, expected %dx%d" % ((name,) + info[:2] + IMAGE_SIZES[name]))
-        elif info[2:] != (8, 6):
-            fail("image %s: not 8-bit RGBA" % name)
+        check_png(name + ".png", path, IMAGE_SIZES[name])
+        # The same picture drawn for 150 % and 200 %, its size scaled with
+        # halves rounded up (as the artwork script and the engine do).
+        for percent in SET_PERCENTS:
+            size = tuple((v * percent + 50) // 100 for v in IMAGE_SIZES[name])
+            set_name = "%s@%d.png" % (name, percent)
+            check_png(set_name, os.path.join(res_dir, set_name), size)
     return set(names)
+
+
+def check_png(name, path, size):
+    if not os.path.isfile(path):
+        fail("image %s: %s missing" % (name, path))
+        return
+    info = png_size(path)
+    if info is None:
+        fail("image %s: not a PNG" % name)
+    elif info[:2] != size:
+        fail("image %s: size %dx%d, expected %dx%d" % ((name,) + info[:2] + size))
+    elif info[3] not in PNG_COLOUR_TYPES or info[2] != 8 and not (info[3] == 3 and info[2] in (1, 2, 4)):
+        # zopflipng picks the smallest colour type (a palette of 2 colours
+        # takes 1 bit); the engine's decoder reads them all into premultiplied
+        # 32-bit pixels. 16-bit samples would only waste bytes.
+        fail("image %s: not 8 bits per sample (or a smaller palette)" % name)
 
 
 def check_cursors(theme, res_dir):
@@ -140,9 +162,11 @@ def check_cursors(theme, res_dir):
         fail("cursor file %s missing" % path)
     else:
         with open(path, "rb") as f:
-            head = f.read(6)
-        if head != b"\0\0\2\0\1\0":
-            fail("cur_hand.pcur is not a one-image cursor file")
+            data = f.read()
+        reserved, kind, count = struct.unpack("<HHH", data[:6])
+        sizes = [data[6 + 16 * i] or 256 for i in range(count)] if len(data) >= 6 + 16 * count else []
+        if reserved != 0 or kind != 2 or sizes != list(CURSOR_SIZES):
+            fail("cur_hand.pcur is not a cursor file of the hand at %s pixels" % ", ".join(map(str, CURSOR_SIZES)))
     return set(names)
 
 

@@ -1,20 +1,30 @@
 #!/usr/bin/python3
 """Draws the installer's pictures, hand cursor and program icon into res/.
 
-Run with Debian's python3 (python3-pil): /usr/bin/python3 draw_artwork.py [out dir]
-Everything is drawn at four times its size and reduced, so edges are smooth;
-transparent pixels are written as transparent black so that premultiplying
-them gives no fringes.
+Run with Debian's python3 (python3-pil):
+  /usr/bin/python3 draw_artwork.py [out dir] [--only name,name] [--check]
+Every picture is drawn three times from the same shapes: at its own size
+(name.png) and at 150 % and 200 % of it (name@150.png, name@200.png), for
+displays set to a larger scale. The cursor file holds the hand at 32, 48 and
+64 pixels. Everything is drawn at four times its size and reduced, so edges
+are smooth; transparent pixels are written as transparent black so that
+premultiplying them gives no fringes. --check redraws and compares with the
+files in the folder instead of writing them (exit status 1 on a difference).
 """
 import math
 import os
+import shutil
 import struct
+import subprocess
 import sys
 from io import BytesIO
 
 from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
 
 SS = 4  # supersampling factor
+SCALE = 1.0  # display scale of the pass being drawn
+# Picture sets: the display scale and the suffix added to the file name.
+SETS = ((1.0, ""), (1.5, "@150"), (2.0, "@200"))
 
 # Colours shared with the skin's styles.
 BLUE = (63, 172, 229)
@@ -38,18 +48,32 @@ FONT_SANS = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 PRODUCT = "Kestrane"
 
 
-# --- drawing helpers (all coordinates in final pixels, scaled internally) -----
+# --- drawing helpers (all coordinates in pixels of the picture at 100 %,
+# scaled internally to the pass's display scale and the supersampling) ---------
+
+def px(v):
+    """A picture's size in pixels at the current scale (halves round up)."""
+    return int(math.floor(v * SCALE + 0.5))
+
 
 def font(path, size):
-    return ImageFont.truetype(path, int(round(size * SS)))
+    if not os.path.isfile(path):
+        sys.exit("font missing: %s (Debian's fonts-dejavu-core and fonts-dejavu-extra; tools/setup.sh installs them)"
+                 % path)
+    return ImageFont.truetype(path, int(round(size * SS * SCALE)))
 
 
 def new_layer(w, h, colour=(0, 0, 0, 0)):
-    return Image.new("RGBA", (w * SS, h * SS), colour)
+    return Image.new("RGBA", (px(w) * SS, px(h) * SS), colour)
+
+
+def blank(base, colour=(0, 0, 0, 0)):
+    """An empty layer of the same size as base."""
+    return Image.new("RGBA", base.size, colour)
 
 
 def s(v):
-    return int(round(v * SS))
+    return int(round(v * SS * SCALE))
 
 
 def box(x0, y0, x1, y1):
@@ -64,20 +88,19 @@ def paste_over(base, layer):
     base.alpha_composite(layer)
 
 
-def shape(w, h, draw_fn):
-    """A layer with one shape drawn by draw_fn(ImageDraw)."""
-    layer = new_layer(w, h)
+def shape(base, draw_fn):
+    """A layer over base with one shape drawn by draw_fn(ImageDraw)."""
+    layer = blank(base)
     draw_fn(ImageDraw.Draw(layer))
     return layer
 
 
 def rounded(base, x0, y0, x1, y1, r, fill=None, outline=None, width=1.0):
-    w, h = base.size[0] // SS, base.size[1] // SS
     if fill is not None:
-        paste_over(base, shape(w, h, lambda d: d.rounded_rectangle(box(x0, y0, x1, y1), s(r), fill=fill)))
+        paste_over(base, shape(base, lambda d: d.rounded_rectangle(box(x0, y0, x1, y1), s(r), fill=fill)))
     if outline is not None:
         # An outline is the difference of two filled shapes, so it stays even.
-        ring = new_layer(w, h)
+        ring = blank(base)
         mask = Image.new("L", ring.size, 0)
         md = ImageDraw.Draw(mask)
         md.rounded_rectangle(box(x0, y0, x1, y1), s(r), fill=255)
@@ -87,48 +110,42 @@ def rounded(base, x0, y0, x1, y1, r, fill=None, outline=None, width=1.0):
 
 
 def ellipse(base, x0, y0, x1, y1, fill):
-    w, h = base.size[0] // SS, base.size[1] // SS
-    paste_over(base, shape(w, h, lambda d: d.ellipse(box(x0, y0, x1, y1), fill=fill)))
+    paste_over(base, shape(base, lambda d: d.ellipse(box(x0, y0, x1, y1), fill=fill)))
 
 
 def stroke(base, points, width, colour):
     """A polyline with round caps and joins."""
-    w, h = base.size[0] // SS, base.size[1] // SS
-
     def draw(d):
         pts = [(s(x), s(y)) for x, y in points]
         d.line(pts, fill=colour, width=s(width), joint="curve")
-        r = width * SS / 2.0
+        r = width * SS * SCALE / 2.0
         for x, y in pts:
             d.ellipse([x - r, y - r, x + r, y + r], fill=colour)
-    paste_over(base, shape(w, h, draw))
+    paste_over(base, shape(base, draw))
 
 
 def polygon(base, points, fill):
-    w, h = base.size[0] // SS, base.size[1] // SS
-    paste_over(base, shape(w, h, lambda d: d.polygon([(s(x), s(y)) for x, y in points], fill=fill)))
+    paste_over(base, shape(base, lambda d: d.polygon([(s(x), s(y)) for x, y in points], fill=fill)))
 
 
 def text(base, xy, string, fnt, fill, anchor="la", weight=0.0):
     """Text; weight thickens the strokes by that many pixels (the CJK face has no bold)."""
-    w, h = base.size[0] // SS, base.size[1] // SS
-    paste_over(base, shape(w, h, lambda d: d.text((s(xy[0]), s(xy[1])), string, font=fnt, fill=fill, anchor=anchor,
+    paste_over(base, shape(base, lambda d: d.text((s(xy[0]), s(xy[1])), string, font=fnt, fill=fill, anchor=anchor,
                                                   stroke_width=s(weight / 2), stroke_fill=fill)))
 
 
 def text_width(string, fnt):
-    return fnt.getlength(string) / SS
+    return fnt.getlength(string) / (SS * SCALE)
 
 
 def shadow(base, draw_fn, blur, offset=(0, 0), alpha=80):
     """Soft shadow of a shape: drawn black, blurred, composited below later layers."""
-    w, h = base.size[0] // SS, base.size[1] // SS
     mask = Image.new("L", base.size, 0)
     draw_fn(ImageDraw.Draw(mask))
-    mask = mask.filter(ImageFilter.GaussianBlur(blur * SS))
+    mask = mask.filter(ImageFilter.GaussianBlur(blur * SS * SCALE))
     mask = ImageChops.offset(mask, s(offset[0]), s(offset[1]))
     mask = mask.point(lambda v: v * alpha // 255)
-    layer = new_layer(w, h, (0, 0, 0, 0))
+    layer = blank(base)
     layer.paste(Image.new("RGBA", base.size, (0, 0, 0, 255)), (0, 0), mask)
     paste_over(base, layer)
 
@@ -151,17 +168,12 @@ def reduce(img):
 
 
 def clean(img):
-    px = img.load()
+    pix = img.load()
     for y in range(img.size[1]):
         for x in range(img.size[0]):
-            if px[x, y][3] == 0:
-                px[x, y] = (0, 0, 0, 0)
+            if pix[x, y][3] == 0:
+                pix[x, y] = (0, 0, 0, 0)
     return img
-
-
-def save(img, folder, name):
-    img = clean(img.convert("RGBA"))
-    img.save(os.path.join(folder, name), optimize=True)
 
 
 # --- the product mark: a speech bubble with a K ---------------------------------
@@ -177,9 +189,9 @@ def draw_mark(size, glyph_only=False, inverted=False):
 
     if not glyph_only:
         if inverted:
-            bubble = gradient(size * SS, size * SS, (255, 255, 255), (232, 244, 252), angle=60)
+            bubble = gradient(px(size) * SS, px(size) * SS, (255, 255, 255), (232, 244, 252), angle=60)
         else:
-            bubble = gradient(size * SS, size * SS, (86, 190, 240), BLUE_DEEP, angle=60)
+            bubble = gradient(px(size) * SS, px(size) * SS, (86, 190, 240), BLUE_DEEP, angle=60)
         mask = Image.new("L", img.size, 0)
         md = ImageDraw.Draw(mask)
         md.rounded_rectangle(box(1 * u, 1 * u, 31 * u, 27.5 * u), s(7 * u), fill=255)
@@ -195,21 +207,24 @@ def draw_mark(size, glyph_only=False, inverted=False):
 # --- pictures --------------------------------------------------------------------
 
 def dlg_back():
-    """Window background: a 5-pixel soft shadow around the dark body (nine-part)."""
-    img = Image.new("RGBA", (32, 32))
-    px = img.load()
+    """Window background: a 5-pixel soft shadow around the dark body (nine-part).
+    The shadow is a function of the distance from the body, sampled at each
+    pixel's centre."""
+    n = px(32)
+    img = Image.new("RGBA", (n, n))
+    pix = img.load()
     inner0, inner1 = 5.0, 27.0
-    for y in range(32):
-        for x in range(32):
-            cx, cy = x + 0.5, y + 0.5
+    for y in range(n):
+        for x in range(n):
+            cx, cy = (x + 0.5) / SCALE, (y + 0.5) / SCALE
             dx = max(inner0 - cx, 0.0, cx - inner1)
             dy = max(inner0 - cy, 0.0, cy - inner1)
             d = math.hypot(dx, dy)
             if d == 0.0:
-                px[x, y] = rgba(TITLE)
+                pix[x, y] = rgba(TITLE)
             else:
                 a = 62.0 * max(0.0, 1.0 - d / 5.2) ** 1.6
-                px[x, y] = (12, 16, 22, int(round(a)))
+                pix[x, y] = (12, 16, 22, int(round(a)))
     return img
 
 
@@ -254,22 +269,25 @@ def title_buttons(close):
 
 def img_progress():
     """Fill of the progress bars: a 25-pixel stretched body and a 25-pixel glowing head."""
-    img = Image.new("RGBA", (50, 4))
-    px = img.load()
-    rows = (1.10, 1.0, 0.96, 0.88)   # a little light from above
-    for x in range(50):
-        t = max(0.0, (x - 25) / 24.0)  # 0 over the body, up to 1 at the head
-        glow = t ** 1.8
+    w, h = px(50), px(4)
+    img = Image.new("RGBA", (w, h))
+    pix = img.load()
+    rows = (1.10, 1.0, 0.96, 0.88)   # a little light from above, in four bands
+    for x in range(w):
+        lx = (x + 0.5) / SCALE - 0.5  # column at 100 %, continuous
+        t = max(0.0, (lx - 25) / 24.0)  # 0 over the body, up to 1 at the head
+        glow = min(1.0, t) ** 1.8
         head = (122, 210, 250)
         base = tuple(BLUE[c] + (head[c] - BLUE[c]) * glow for c in range(3))
-        for y in range(4):
-            k = rows[y]
+        for y in range(h):
+            band = min(3, int((y + 0.5) / SCALE))
+            k = rows[band]
             c = tuple(max(0, min(255, int(round(v * k if k < 1 else v + (255 - v) * (k - 1))))) for v in base)
-            px[x, y] = c + (255,)
-    # rounded head: the last column is softened at the corners
-    for y, a in ((0, 110), (3, 110), (1, 235), (2, 235)):
-        r, g, b, _ = px[49, y]
-        px[49, y] = (r, g, b, a)
+            # rounded head: the last column is softened, most at the corners
+            a = 255
+            if (x + 0.5) / SCALE > 49:
+                a = 110 if band in (0, 3) else 235
+            pix[x, y] = c + (a,)
     return img
 
 
@@ -313,14 +331,14 @@ def intro_illustration(img, w, h):
 
 def img_intro():
     w, h = 600, 316
-    img = gradient(w * SS, h * SS, (70, 182, 236), (28, 104, 184), angle=25)
+    img = gradient(px(w) * SS, px(h) * SS, (70, 182, 236), (28, 104, 184), angle=25)
     # soft light shapes
     glow = new_layer(w, h)
     gd = ImageDraw.Draw(glow)
     gd.ellipse(box(-120, -180, 260, 200), fill=(255, 255, 255, 26))
     gd.ellipse(box(380, -150, 760, 170), fill=(255, 255, 255, 18))
     gd.ellipse(box(230, 200, 520, 480), fill=(255, 255, 255, 14))
-    glow = glow.filter(ImageFilter.GaussianBlur(6 * SS))
+    glow = glow.filter(ImageFilter.GaussianBlur(6 * SS * SCALE))
     img.alpha_composite(glow)
     # fine dot grid on the left
     dots = new_layer(w, h)
@@ -356,7 +374,7 @@ def finish_banner(ok):
         top, bottom, accent = (236, 247, 253), (250, 253, 255), BLUE
     else:
         top, bottom, accent = (253, 240, 239), (255, 250, 250), RED
-    img = gradient(w * SS, h * SS, top, bottom, angle=20)
+    img = gradient(px(w) * SS, px(h) * SS, top, bottom, angle=20)
     deco = new_layer(w, h)
     dd = ImageDraw.Draw(deco)
     dd.ellipse(box(470, -60, 640, 110), fill=rgba(accent, 20))
@@ -436,10 +454,13 @@ def img_point():
 
 
 def img_vscroll_back():
-    img = Image.new("RGBA", (15, 18), (245, 246, 247, 255))
-    px = img.load()
-    for y in range(18):
-        px[0, y] = (228, 230, 232, 255)
+    w, h = px(15), px(18)
+    img = Image.new("RGBA", (w, h), (245, 246, 247, 255))
+    pix = img.load()
+    for x in range(w):
+        if (x + 0.5) / SCALE < 1:  # the track's left edge, one pixel at 100 %
+            for y in range(h):
+                pix[x, y] = (228, 230, 232, 255)
     return img
 
 
@@ -485,8 +506,8 @@ def checkbox_strip(cell, box_size):
 # --- cursor and icon files -------------------------------------------------------
 
 def hand_cursor():
-    """32x32 pointing hand, white with a dark outline; returns (image, hotspot)."""
-    size = 32
+    """Pointing hand, 32x32 at 100 %, white with a dark outline; returns (image, hotspot)."""
+    size = px(32)
     mask = Image.new("L", (size * SS, size * SS), 0)
     d = ImageDraw.Draw(mask)
 
@@ -505,10 +526,10 @@ def hand_cursor():
     d.polygon([(s(tx0 + nx), s(ty0 + ny)), (s(tx1 + nx), s(ty1 + ny)),
                (s(tx1 - nx), s(ty1 - ny)), (s(tx0 - nx), s(ty0 - ny))], fill=255)
     d.ellipse(box(tx0 - tw / 2, ty0 - tw / 2, tx0 + tw / 2, ty0 + tw / 2), fill=255)
-    outline = mask.filter(ImageFilter.MaxFilter(2 * SS + 1 if SS % 2 == 0 else 2 * SS - 1))
+    outline = mask.filter(ImageFilter.MaxFilter(2 * s(1) + 1))  # one pixel around the hand
     img = Image.new("RGBA", mask.size, (0, 0, 0, 0))
     # soft shadow
-    sh = outline.filter(ImageFilter.GaussianBlur(1.2 * SS))
+    sh = outline.filter(ImageFilter.GaussianBlur(1.2 * SS * SCALE))
     sh = ImageChops.offset(sh, s(1), s(1)).point(lambda v: v * 70 // 255)
     img.paste(Image.new("RGBA", img.size, (0, 0, 0, 255)), (0, 0), sh)
     img.paste(Image.new("RGBA", img.size, (20, 20, 20, 255)), (0, 0), outline)
@@ -519,9 +540,9 @@ def hand_cursor():
         dd.line([(s(x), s(y0)), (s(x), s(y1))], fill=(70, 70, 70, 255), width=s(0.9))
     small = reduce(img)
     # hotspot: the top of the index finger's outline
-    px = small.load()
+    pix = small.load()
     for y in range(size):
-        xs = [x for x in range(size) if px[x, y][3] > 96]
+        xs = [x for x in range(size) if pix[x, y][3] > 96]
         if xs:
             return small, ((xs[0] + xs[-1]) // 2, y)
     return small, (0, 0)
@@ -531,18 +552,18 @@ def dib_entry(img):
     """32-bit BMP image data for an .ico/.cur entry: header, bottom-up BGRA, AND mask."""
     w, h = img.size
     header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, 0, 0, 0, 0, 0)
-    px = img.load()
+    pix = img.load()
     xor = bytearray()
     for y in range(h - 1, -1, -1):
         for x in range(w):
-            r, g, b, a = px[x, y]
+            r, g, b, a = pix[x, y]
             xor += bytes((b, g, r, a))
     row_bytes = ((w + 31) // 32) * 4
     andmask = bytearray()
     for y in range(h - 1, -1, -1):
         row = bytearray(row_bytes)
         for x in range(w):
-            if px[x, y][3] == 0:
+            if pix[x, y][3] == 0:
                 row[x // 8] |= 0x80 >> (x % 8)
         andmask += row
     return header + bytes(xor) + bytes(andmask)
@@ -582,37 +603,110 @@ def program_icon_sizes():
 
 # --- main --------------------------------------------------------------------------
 
+PICTURES = {
+    "dlg_back": dlg_back,
+    "img_logo": img_logo,
+    "btn_min": lambda: title_buttons(close=False),
+    "btn_close": lambda: title_buttons(close=True),
+    "img_progress": img_progress,
+    "img_intro": img_intro,
+    "icon_select_black": icon_select_black,
+    "btn_updown": btn_updown,
+    "img_point": img_point,
+    "icon_dir": icon_dir,
+    "img_finish": lambda: finish_banner(ok=True),
+    "img_finish_failed": lambda: finish_banner(ok=False),
+    "img_VScrollBackGray": img_vscroll_back,
+    "img_VScrollThumbDark": img_vscroll_thumb,
+    "btn_checkbox": lambda: checkbox_strip(20, 16),
+    "btn_checkbox_small": lambda: checkbox_strip(14, 12),
+}
+
+
+def set_scale(scale):
+    global SCALE
+    SCALE = scale
+
+
+def draw_sets(names):
+    """{file name: picture} for the named pictures at every scale."""
+    out = {}
+    for scale, suffix in SETS:
+        set_scale(scale)
+        for name in names:
+            out[name + suffix + ".png"] = clean(PICTURES[name]().convert("RGBA"))
+    set_scale(1.0)
+    return out
+
+
+def cursor_file():
+    """The hand cursor at 32, 48 and 64 pixels; returns (file bytes, hotspots)."""
+    images, hotspots = [], []
+    for scale, _ in SETS:
+        set_scale(scale)
+        image, hotspot = hand_cursor()
+        images.append(image)
+        hotspots.append(hotspot)
+    set_scale(1.0)
+    return icon_file(images, kind=2, hotspots=hotspots), hotspots
+
+
+def differs(path, img):
+    """True when the file is missing or its pixels differ from img."""
+    if not os.path.exists(path):
+        return True
+    with Image.open(path) as old:
+        old = old.convert("RGBA")
+        return old.size != img.size or ImageChops.difference(old, img).getbbox() is not None
+
+
+def compress(paths):
+    """Recompresses PNGs losslessly with zopflipng (Debian's zopfli), which
+    makes them a quarter smaller than PIL does: they are embedded in the
+    installer that users download."""
+    if not shutil.which("zopflipng"):
+        print("zopflipng missing (apt-get install zopfli): pictures left as PIL wrote them")
+        return
+    with open(os.devnull, "w") as quiet:
+        running = []
+        for path in paths:
+            running.append(subprocess.Popen(["zopflipng", "-y", path, path], stdout=quiet, stderr=quiet))
+            if len(running) >= (os.cpu_count() or 1):
+                running.pop(0).wait()
+        for process in running:
+            process.wait()
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "..", "res")
-    folder = os.path.abspath(folder)
-    pictures = {
-        "dlg_back": dlg_back(),
-        "img_logo": img_logo(),
-        "btn_min": title_buttons(close=False),
-        "btn_close": title_buttons(close=True),
-        "img_progress": img_progress(),
-        "img_intro": img_intro(),
-        "icon_select_black": icon_select_black(),
-        "btn_updown": btn_updown(),
-        "img_point": img_point(),
-        "icon_dir": icon_dir(),
-        "img_finish": finish_banner(ok=True),
-        "img_finish_failed": finish_banner(ok=False),
-        "img_VScrollBackGray": img_vscroll_back(),
-        "img_VScrollThumbDark": img_vscroll_thumb(),
-        "btn_checkbox": checkbox_strip(20, 16),
-        "btn_checkbox_small": checkbox_strip(14, 12),
-    }
+    args = sys.argv[1:]
+    check = "--check" in args
+    names = list(PICTURES)
+    if "--only" in args:
+        names = args[args.index("--only") + 1].split(",")
+        args = [a for a in args if a not in ("--only", ",".join(names))]
+    args = [a for a in args if a != "--check"]
+    folder = os.path.abspath(args[0] if args else os.path.join(here, "..", "..", "res"))
+    pictures = draw_sets(names)
+    if check:
+        bad = [name for name, img in pictures.items() if differs(os.path.join(folder, name), img)]
+        for name in bad:
+            print("differs from its drawing: " + os.path.join(folder, name))
+        print("checked %d pictures in %s" % (len(pictures), folder))
+        sys.exit(1 if bad else 0)
     for name, img in pictures.items():
-        save(img, folder, name + ".png")
-    cursor, hotspot = hand_cursor()
+        img.save(os.path.join(folder, name), optimize=True)
+    compress([os.path.join(folder, name) for name in pictures])
+    if len(names) < len(PICTURES):
+        print("drew %d pictures into %s" % (len(pictures), folder))
+        return
+    cursor, hotspots = cursor_file()
     with open(os.path.join(folder, "cur_hand.pcur"), "wb") as f:
-        f.write(icon_file([cursor], kind=2, hotspots=[hotspot]))
+        f.write(cursor)
     with open(os.path.join(folder, "kestrane.ico"), "wb") as f:
         f.write(icon_file(program_icon_sizes(), kind=1))
-    print("drew %d pictures, cur_hand.pcur (hotspot %d,%d) and kestrane.ico into %s"
-          % (len(pictures), hotspot[0], hotspot[1], folder))
+    print("drew %d pictures, cur_hand.pcur (hotspots %s) and kestrane.ico into %s"
+          % (len(pictures), " ".join("%d,%d" % h for h in hotspots), folder))
 
 
 if __name__ == "__main__":

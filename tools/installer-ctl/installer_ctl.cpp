@@ -5,6 +5,7 @@
 // installer_ctl close           - closes it without the question (WM_CLOSE 1)
 // installer_ctl click X Y        - a left click at client point (X, Y)
 // installer_ctl key NAME         - a key press: tab, space, enter, esc, up, down
+// installer_ctl rect             - prints the window's screen rectangle: x y width height
 #include <windows.h>
 #include <oleacc.h>
 
@@ -130,6 +131,13 @@ int wmain(int argc, wchar_t** argv) {
         ::PostMessageW(hwnd, WM_KEYUP, vk, 0xC0000001);
         return 0;
     }
-    std::fprintf(stderr, "usage: installer_ctl wait [seconds] | shown NAME [seconds] | close | click X Y | key NAME\n");
+    if (argc >= 2 && std::wcscmp(argv[1], L"rect") == 0) {
+        HWND hwnd = ShownWindow();
+        RECT r{};
+        if (!hwnd || !::GetWindowRect(hwnd, &r)) return 1;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: installer_ctl wait [seconds] | shown NAME [seconds] | close | click X Y | key NAME | rect\n");
     return 2;
 }

@@ -216,7 +216,8 @@ GuiObjects CountGuiObjects() {
 
 // --- the run -------------------------------------------------------------------------
 
-EngineFuzzer::EngineFuzzer(unsigned seed, double extremeShare) : seed_(seed), rng_(seed), extreme_(extremeShare) {
+EngineFuzzer::EngineFuzzer(unsigned seed, double extremeShare, bool scaled)
+    : seed_(seed), rng_(seed), extreme_(extremeShare), scaled_(scaled) {
     g_seed = seed;
     g_step = -1;
     g_recent.clear();
@@ -268,6 +269,7 @@ bool EngineFuzzer::OpenWindow() {
     ++windowsOpened_;
     if (!window_->Ok()) return false;
     window_->onNotify = [this](duPlugin* p, const NotifyRecord& r) { OnNotify(p, r); };
+    if (scaled_) ScaleStep();
     return true;
 }
 
@@ -580,8 +582,19 @@ void EngineFuzzer::ControlStep() {
     }
 }
 
+void EngineFuzzer::ScaleStep() {
+    static const int kDpis[] = {96, 120, 144, 168, 192, 240};
+    const int dpi = kDpis[Between(0, 5)];
+    Log("display scale " + std::to_string(dpi) + " DPI");
+    window_->ChangeDpi(dpi);
+}
+
 void EngineFuzzer::WindowStep() {
     TestWindow& w = *window_;
+    if (scaled_ && Chance(0.3)) {
+        ScaleStep();
+        return;
+    }
     switch (Between(0, 4)) {
     case 0: {
         const int cx = Chance(0.1) ? Between(0, 3) : Between(40, 700), cy = Chance(0.1) ? Between(0, 3) : Between(40, 500);

@@ -29,7 +29,10 @@ struct FuzzOutcome {
 class EngineFuzzer {
 public:
     // extremeShare: share of extreme attribute values in the generated skins.
-    EngineFuzzer(unsigned seed, double extremeShare);
+    // scaled: the window opens at a display scale above 100 % and moves
+    // between scales (WM_DPICHANGED) among the window steps; unscaled runs
+    // replay exactly as they did before scaled ones existed.
+    EngineFuzzer(unsigned seed, double extremeShare, bool scaled = false);
     ~EngineFuzzer();
     EngineFuzzer(const EngineFuzzer&) = delete;
     EngineFuzzer& operator=(const EngineFuzzer&) = delete;
@@ -59,12 +62,14 @@ private:
     void TreeStep(bool fromHandler);
     void ControlStep();
     void WindowStep();
+    void ScaleStep();
     void OnNotify(duPlugin* plugin, const NotifyRecord& record);
     void Drain();
 
     unsigned seed_;
     std::mt19937 rng_;
     double extreme_;
+    bool scaled_;
     TempDir skinA_, skinB_;
     GeneratedSkin generated_;
     std::unique_ptr<TestWindow> window_;

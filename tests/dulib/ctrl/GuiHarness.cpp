@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "dulib/ctrl/EditClipboard.h"
+#include "tests/common/WindowImage.h"
 
 namespace guitest {
 
@@ -44,11 +45,6 @@ void DrainQueue() {
         ::TranslateMessage(&m);
         ::DispatchMessageW(&m);
     }
-}
-
-bool WindowImage(WindowHost* host, DIBSECTION* ds) {
-    return host && host->GetWindowImage() &&
-           ::GetObjectW(host->GetWindowImage(), sizeof(*ds), ds) == sizeof(*ds) && ds->dsBm.bmBits;
 }
 
 }  // namespace
@@ -232,6 +228,15 @@ void TestWindow::Type(const std::wstring& text) {
 }
 void TestWindow::Timer(UINT id) { Send(WM_TIMER, id, 0); }
 
+void TestWindow::ChangeDpi(int dpi) {
+    const int from = GetWindowDpi(hwnd_);
+    RECT r{};
+    ::GetWindowRect(hwnd_, &r);
+    RECT suggested{r.left, r.top, r.left + ::MulDiv(r.right - r.left, dpi, from),
+                   r.top + ::MulDiv(r.bottom - r.top, dpi, from)};
+    Send(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
 bool TestWindow::PumpUntil(const std::function<bool()>& pred, DWORD limitMs) {
     const DWORD start = ::GetTickCount();
     while (!pred()) {
@@ -266,29 +271,9 @@ void TestWindow::FullPaint() {
     if (WindowHost* h = Host()) h->PaintWindow(nullptr);
 }
 
-DWORD TestWindow::Pixel(int x, int y) const {
-    DIBSECTION ds{};
-    if (!WindowImage(Host(), &ds)) return 0xDEADBEEF;
-    if (x < 0 || y < 0 || x >= ds.dsBm.bmWidth || y >= ds.dsBm.bmHeight) return 0xDEADBEEF;
-    ::GdiFlush();
-    const auto* bits = static_cast<const DWORD*>(ds.dsBm.bmBits);
-    return bits[static_cast<size_t>(y) * ds.dsBm.bmWidth + x];
-}
+DWORD TestWindow::Pixel(int x, int y) const { return WindowImagePixel(hwnd_, x, y); }
 
-bool TestWindow::SaveImage(const std::wstring& path) const {
-    DIBSECTION ds{};
-    if (!WindowImage(Host(), &ds)) return false;
-    ::GdiFlush();
-    Gdiplus::GpBitmap* bitmap = nullptr;
-    // The image is premultiplied; saved as such it shows what the window shows.
-    if (Gdiplus::DllExports::GdipCreateBitmapFromScan0(ds.dsBm.bmWidth, ds.dsBm.bmHeight, ds.dsBm.bmWidth * 4,
-                                                      PixelFormat32bppPARGB, static_cast<BYTE*>(ds.dsBm.bmBits),
-                                                      &bitmap) != Gdiplus::Ok)
-        return false;
-    const bool ok = Gdiplus::DllExports::GdipSaveImageToFile(bitmap, path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
-    Gdiplus::DllExports::GdipDisposeImage(bitmap);
-    return ok;
-}
+bool TestWindow::SaveImage(const std::wstring& path) const { return SaveWindowImage(hwnd_, path); }
 
 CaptureThief::CaptureThief()
     : hwnd_(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)) {}

@@ -86,6 +86,10 @@ public:
     void Type(const std::wstring& text);
     // A timer tick of the given identifier, as if it had elapsed.
     void Timer(UINT id);
+    // The window reaching a monitor of another DPI: WM_DPICHANGED with the
+    // rectangle the system would suggest (the same place, the size scaled
+    // from the current DPI).
+    void ChangeDpi(int dpi);
     LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
     // Runs this thread's message queue until pred holds or the limit passes.
     bool PumpUntil(const std::function<bool()>& pred, DWORD limitMs = 10000);

@@ -99,8 +99,8 @@ protected:
     static void SetUpTestSuite() { ::SetUnhandledExceptionFilter(ReportCrash); }
 };
 
-void RunSeed(unsigned seed, double extremeShare) {
-    const FuzzOutcome outcome = EngineFuzzer(seed, extremeShare).Run(kStepsPerSeed);
+void RunSeed(unsigned seed, double extremeShare, bool scaled = false) {
+    const FuzzOutcome outcome = EngineFuzzer(seed, extremeShare, scaled).Run(kStepsPerSeed);
     EXPECT_TRUE(outcome.ok) << outcome.failure;
     EXPECT_EQ(outcome.steps, kStepsPerSeed);
 }
@@ -112,6 +112,18 @@ TEST_F(Robustness, FixedSeedsKeepTheInvariants) {
     for (const FixedSeed& s : kSeeds) {
         SCOPED_TRACE("seed " + std::to_string(s.seed) + (s.found[0] ? std::string(", which found: ") + s.found : ""));
         RunSeed(s.seed, s.extremeShare);
+    }
+}
+
+// The same kind of runs on windows at display scales from 100 to 250 %,
+// moved between them as they go.
+TEST_F(Robustness, ScaledWindowsKeepTheInvariants) {
+    Watchdog watchdog(120);
+    const FixedSeed seeds[] = {{1, kOrdinary, ""}, {2, kOrdinary, ""}, {5, kOrdinary, ""}, {8, kOrdinary, ""},
+                               {11, kExtreme, ""}, {1143, kExtreme, ""}};
+    for (const FixedSeed& s : seeds) {
+        SCOPED_TRACE("scaled, seed " + std::to_string(s.seed));
+        RunSeed(s.seed, s.extremeShare, true);
     }
 }
 

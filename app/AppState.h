@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 
+#include "app/CommandLine.h"
 #include "net/Retry.h"
 #include "service/ServiceFacts.h"
 #include <vector>
@@ -20,7 +21,9 @@ class duPlugin;
 class duWindowManager;
 class RunFolder;
 
-// The step of the run that failed first (see RunOutcome.h).
+// The step of the run that failed first (see RunOutcome.h), and how a run
+// that never reached its end stopped; each kind has its exit code
+// (ExitCodes.h).
 enum class FailureKind {
     None,
     Start,              // no worker, thread or semaphore could be had
@@ -30,6 +33,11 @@ enum class FailureKind {
     Verify,
     Setup,
     NotInstalled,       // a selected package ended uninstalled without a failure of its own
+    InvalidArguments,   // the command line, or an /exclude naming a package that must be installed
+    InvalidFolder,      // an unattended run's installation folder fails the folder rule
+    PackageList,        // the preparation did not obtain the package list
+    OfficeInTheWay,     // an unattended run found Word or Excel still running
+    Cancelled,          // the window was closed before the run ended
 };
 // What a failure means to the user: each class has its short text for the
 // error mode, the rows and the Finish page (RunOutcome.h). Stored in a
@@ -58,6 +66,11 @@ struct RunFailure {
 };
 
 struct AppState {
+    // The switches, set once at start.
+    RunOptions options;
+    // Window thread only: how the run ends if the window closes now.
+    FailureKind ending = FailureKind::Cancelled;
+
     std::wstring caption;
     HWND mainWindow = nullptr;
     DWORD uiThreadId = 0;
@@ -122,6 +135,16 @@ struct AppState {
     // window thread only), and so are the next N semaphores.
     std::wstring refusedThread;
     std::atomic<int> refuseSemaphores{0};
+
+    // How long an unattended run waits for Word and Excel to end by
+    // themselves; how long an unattended Finish page stays (seconds).
+    DWORD officeWaitMs = 120000;
+    int passiveCloseSeconds = 5;
+    // Window thread only: the button an unattended run presses by itself
+    // when the countdown on it ends.
+    std::wstring autoCloseButton;
+    std::wstring autoCloseLabel;
+    int autoCloseLeft = 0;
 
     // Where verified package copies run from; made by the start button
     // before the workers exist (null when it could not be made).

@@ -8,6 +8,7 @@
 #include "app/RunOutcome.h"
 #include "app/ShellUserStart.h"
 #include "app/UiThread.h"
+#include "app/Unattended.h"
 #include "dulib/ctrl/Engine.h"
 #include "dulib/ctrl/duListBoxEx.h"
 #include "service/ModelSetup.h"
@@ -48,8 +49,11 @@ struct FinishRow {
     int number;
 };
 
-// Window thread: the page with its rows and its run line.
-void ShowFinishControls(const std::vector<FinishRow>& rows, bool hasMain, const SetupInfo& mainProgram) {
+// Window thread: the page with its rows and its run line; closing now ends
+// the run as `ending` says.
+void ShowFinishControls(const std::vector<FinishRow>& rows, bool hasMain, const SetupInfo& mainProgram,
+                        FailureKind ending) {
+    App().ending = ending;
     duPlugin* client = FindControl(L"MainWndClient");
     duPlugin* page = FindControl(L"FinishLayout");
     duPlugin* picture = FindControl(L"FinishImgLayout");
@@ -61,6 +65,9 @@ void ShowFinishControls(const std::vector<FinishRow>& rows, bool hasMain, const 
             SetPluginVisible(runLine, FALSE);
         } else if (mainProgram.state == Installed) {
             if (duPlugin* name = FindControl(L"RunAppStatic")) name->SetText(mainProgram.name.c_str());
+            // /norun: the offer stays, unticked.
+            auto* runBox = dynamic_cast<duCheckBox*>(FindControl(L"RunAppCheckBox"));
+            if (runBox && App().options.noRun) runBox->SetCheck(FALSE);
         } else {
             SetPluginVisible(runLine, FALSE);
             picture->SetStyle(L"FinishFailedImgLayout");
@@ -152,7 +159,10 @@ void ShowFinishPage(bool sendReport) {
     // Counted before the page can be left, so that leaving waits for it.
     std::optional<ReportInFlight> inFlight;
     if (report) inFlight.emplace();
-    RunOnUi([rows, hasMain, mainProgram] { ShowFinishControls(rows, hasMain, mainProgram); });
+    RunOnUi([rows, hasMain, mainProgram, kind = result.kind] {
+        ShowFinishControls(rows, hasMain, mainProgram, kind);
+        if (IsUnattended()) PressBySelfSoon(L"FinishSetupBtn");
+    });
     if (!report) return;
     CModelSetup::Instance().ReportSetupResult(CurrentServiceFacts(), LoadResText(IDS_INSTALLER_VERSION),
                                               packageListText, app.retryPolicy);

@@ -7,6 +7,7 @@
 #include "app/DownloadWorker.h"
 #include "app/PreparePage.h"
 #include "app/Resources.h"
+#include "app/Unattended.h"
 #include "dulib/ctrl/Engine.h"
 #include "dulib/res/DisplayDpi.h"
 #include "support/Log.h"
@@ -29,7 +30,8 @@ void SetWindowIcons(HWND hwnd, int dpi) {
 }
 
 void ProposeInstallFolder() {
-    std::wstring folder = ReadInstalledPath();
+    std::wstring folder = App().options.folder;  // /dir, checked at start
+    if (folder.empty()) folder = ReadInstalledPath();
     if (folder.empty()) folder = DefaultInstallPath();
     if (duPlugin* field = FindControl(L"SelectDirStatic")) field->SetText(folder.c_str());
 }
@@ -48,6 +50,10 @@ LRESULT OnClose(HWND hwnd, WPARAM wParam) {
     if (wParam == 1) return CloseAfterReports(hwnd, wParam);
     duPlugin* finish = FindControl(L"FinishLayout");
     if (finish && finish->IsVisible()) return CloseAfterReports(hwnd, wParam);
+    if (IsUnattended()) {
+        WriteLog(L"无人值守：窗口被关闭，不再询问", LOG_INFO);
+        return CloseAfterReports(hwnd, wParam);
+    }
     if (::MessageBoxW(hwnd, LoadResText(IDS_CONFIRM_EXIT).c_str(), L"提示", MB_OKCANCEL) == IDOK)
         return CloseAfterReports(hwnd, wParam);
     return 0;
@@ -67,6 +73,9 @@ void OnTimer(UINT_PTR id) {
         break;
     case IDT_REPORT_WAIT:
         OnReportWaitOver(app.mainWindow);
+        break;
+    case IDT_AUTO_CLOSE:
+        OnAutoCloseTick();
         break;
     default:
         break;
@@ -103,7 +112,9 @@ void BindControls() {
     if (!root || !app.prepareBar || !app.prepareInfo || !app.prepareValue || !app.setupBar || !app.setupInfo ||
         !app.setupValue) {
         WriteLog(L"BindControls 界面元素缺失", LOG_ERROR);
-        ::MessageBoxW(app.mainWindow, LoadResText(IDS_CONTROLS_MISSING).c_str(), app.caption.c_str(), MB_OK);
+        app.ending = FailureKind::Start;
+        if (!IsQuiet())
+            ::MessageBoxW(app.mainWindow, LoadResText(IDS_CONTROLS_MISSING).c_str(), app.caption.c_str(), MB_OK);
         ::PostMessageW(app.mainWindow, WM_CLOSE, 1, 0);
         return;
     }

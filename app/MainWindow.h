@@ -8,6 +8,7 @@ constexpr wchar_t kMainWindowClass[] = L"VIZaroreRirar_MainWin";
 constexpr UINT_PTR IDT_PREPARE_INFO = 102;
 constexpr UINT_PTR IDT_SETUP_INFO = 103;
 constexpr UINT_PTR IDT_ITEM_PROGRESS = 104;
+constexpr UINT_PTR IDT_AUTO_CLOSE = 106;  // an unattended run's last page (Unattended.h)
 
 bool RegisterMainWindowClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance, const wchar_t* caption);

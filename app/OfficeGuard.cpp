@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/Controls.h"
+#include "app/InstallProgress.h"
 #include "app/Resources.h"
 #include "support/Handles.h"
 #include "support/Log.h"
@@ -72,4 +73,34 @@ bool ConfirmCloseOffice() {
         return false;
     }
     return true;
+}
+
+bool WaitForOfficeToClose(DWORD limitMs, std::wstring& stillRunning) {
+    const DWORD start = ::GetTickCount();
+    bool announced = false;
+    for (;;) {
+        stillRunning.clear();
+        for (const wchar_t* name : {L"winword.exe", L"excel.exe"}) {
+            if (CountProcesses(name) == 0) continue;
+            if (!stillRunning.empty()) stillRunning += L", ";
+            stillRunning += name;
+        }
+        if (stillRunning.empty()) {
+            if (announced) WriteLog(L"无人值守：Office进程已退出，继续安装", LOG_INFO);
+            return true;
+        }
+        if (!announced) {
+            WriteLog(L"无人值守：等待Office进程退出（不会强行结束）：" + stillRunning + L"，最多等待" +
+                         std::to_wstring(limitMs / 1000) + L"秒",
+                     LOG_WARN);
+            const std::wstring waiting = L"正在等待Office程序退出：" + stillRunning;
+            SetSetupInfoText(waiting);
+            SetControlText(App().setupInfo, waiting);
+            announced = true;
+        }
+        if (::GetTickCount() - start >= limitMs) break;
+        ::Sleep(500);
+    }
+    WriteLog(L"无人值守：Office进程仍在运行，安装失败：" + stillRunning, LOG_ERROR);
+    return false;
 }

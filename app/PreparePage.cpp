@@ -9,6 +9,7 @@
 #include "app/Resources.h"
 #include "app/SetupRows.h"
 #include "app/UiThread.h"
+#include "app/Unattended.h"
 #include "app/WorkerThreads.h"
 #include "dulib/ctrl/Engine.h"
 #include "service/ModelSetup.h"
@@ -40,7 +41,12 @@ void CheckOffice() {
         ::Sleep(400);
         warn = major <= 11;
     }
-    if (warn) ::MessageBoxW(app.mainWindow, LoadResText(IDS_WORD_WARNING).c_str(), L"警告", MB_ICONINFORMATION);
+    if (!warn) return;
+    if (IsUnattended()) {
+        WriteLog(LoadResText(IDS_WORD_WARNING) + L"（无人值守：继续安装）", LOG_WARN);
+        return;
+    }
+    ::MessageBoxW(app.mainWindow, LoadResText(IDS_WORD_WARNING).c_str(), L"警告", MB_ICONINFORMATION);
 }
 
 // "获取在线安装信息失败（网络连接失败）, Code=12029": the class where there is one.
@@ -51,13 +57,30 @@ std::wstring PrepareFailureText(int code, FailureClass failureClass = FailureCla
     return LoadResText(IDS_LIST_FAILED) + (reason.empty() ? L"" : L"（" + reason + L"）") + suffix;
 }
 
-// Window thread: the page's error mode, showing the failure text.
-void ShowPrepareFailure(const std::wstring& text) {
+// Window thread: the page's error mode, showing the failure text; closing
+// now ends the run as `kind`, which an unattended run does by itself.
+void ShowPrepareFailure(const std::wstring& text, FailureKind kind) {
     AppState& app = App();
+    app.ending = kind;
     ShowPrepareError(true);
     ::KillTimer(app.mainWindow, IDT_PREPARE_INFO);
     SetControlText(app.prepareInfo, text);
-    if (!::IsWindowVisible(app.mainWindow)) ::ShowWindow(app.mainWindow, SW_SHOW);
+    ShowMainWindowIfHidden();
+    if (IsUnattended()) PressBySelfSoon(L"CancelPrepareBtn");
+}
+
+// Window thread: the package list has arrived and its rows exist.
+void ShowPackages() {
+    const std::wstring refused = ApplyExclusions();
+    if (!refused.empty()) {
+        WriteLog(refused, LOG_ERROR);
+        ShowPrepareFailure(refused, FailureKind::InvalidArguments);
+        return;
+    }
+    if (duPlugin* page = FindControl(L"PrepareLayout")) SetPluginVisible(page, FALSE);
+    ShowSetupPage();
+    ::KillTimer(App().mainWindow, IDT_PREPARE_INFO);
+    if (IsUnattended()) StartUnattended();
 }
 
 void PrepareFailed(int code, FailureClass failureClass) {
@@ -70,7 +93,7 @@ void PrepareFailed(int code, FailureClass failureClass) {
     // retry starts only after this worker has ended.
     std::optional<ReportInFlight> inFlight;
     if (report) inFlight.emplace();
-    RunOnUi([text = app.resultText] { ShowPrepareFailure(text); });
+    RunOnUi([text = app.resultText] { ShowPrepareFailure(text, FailureKind::PackageList); });
     if (!report) return;
     CModelSetup::Instance().ReportSetupResult(CurrentServiceFacts(), LoadResText(IDS_INSTALLER_VERSION), L"",
                                               app.retryPolicy);
@@ -80,9 +103,7 @@ void PrepareFailed(int code, FailureClass failureClass) {
 void PrepareWorker() {
     AppState& app = App();
     WriteLog(L"开始准备安装信息...", LOG_INFO);
-    RunOnUi([] {
-        if (App().mainWindow && !::IsWindowVisible(App().mainWindow)) ::ShowWindow(App().mainWindow, SW_SHOW);
-    });
+    RunOnUi(ShowMainWindowIfHidden);
     app.productCode.clear();
     app.windowsName.clear();
     app.officeName.clear();
@@ -116,11 +137,7 @@ void PrepareWorker() {
     app.resultCode = FetchSetupList(L"", &failureClass);
     if (app.resultCode == 0) {
         SetPrepareProgress(100);
-        RunOnUi([] {
-            if (duPlugin* page = FindControl(L"PrepareLayout")) SetPluginVisible(page, FALSE);
-            ShowSetupPage();
-            ::KillTimer(App().mainWindow, IDT_PREPARE_INFO);
-        });
+        RunOnUi(ShowPackages);
         return;
     }
     PrepareFailed(app.resultCode, failureClass);
@@ -149,7 +166,7 @@ void LaunchPrepareWorker() {
     app.prepareRunning = false;
     app.resultCode = static_cast<int>(kNoResourcesCode);
     app.resultText = PrepareFailureText(app.resultCode);
-    ShowPrepareFailure(app.resultText);
+    ShowPrepareFailure(app.resultText, FailureKind::Start);
 }
 
 } // namespace
@@ -202,6 +219,7 @@ void ShowPrepareError(bool error) {
 
 void StartPrepare() {
     AppState& app = App();
+    app.ending = FailureKind::Cancelled;
     app.lastShownProgress = 0;
     if (auto* bar = dynamic_cast<duProgress*>(app.prepareBar)) bar->SetPos(0);
     RedrawPlugin(app.prepareBar, TRUE);

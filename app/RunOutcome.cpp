@@ -69,7 +69,8 @@ const ClassWords* WordsOf(FailureClass failureClass) {
 }
 
 bool IsBeforeDownloads(FailureKind kind) {
-    return kind == FailureKind::NoDiskSpace || kind == FailureKind::FolderNotWritable;
+    return kind == FailureKind::NoDiskSpace || kind == FailureKind::FolderNotWritable ||
+           kind == FailureKind::InvalidFolder || kind == FailureKind::OfficeInTheWay;
 }
 
 } // namespace
@@ -175,6 +176,7 @@ RunResult DecideRunResult(const std::vector<SetupInfo>& selected) {
         }
     }
     RunResult result;
+    result.kind = failure.kind;
     if (failure.kind == FailureKind::None) {
         result.text = L"【安装成功】";
         return result;

@@ -18,8 +18,9 @@ constexpr int kFolderNotWritableCode = -111;  // the installation folder cannot 
 void FailRun(FailureKind kind, const SetupInfo& item, int code);
 // The run could not start its workers or semaphores. Any thread.
 void FailRunAtStart(int code);
-// A check before the first download failed (NoDiskSpace or
-// FolderNotWritable) with what the user was told. Any thread.
+// A check before the first download failed (NoDiskSpace, FolderNotWritable,
+// and in an unattended run InvalidFolder or OfficeInTheWay) with what the
+// user was told. Any thread.
 void FailRunBeforeDownloads(FailureKind kind, int code, const std::wstring& message);
 
 // The class of a transport result (net's classification, in the
@@ -49,5 +50,6 @@ std::wstring FailureInfoLine(int state, int code, FailureClass failureClass = Fa
 struct RunResult {
     std::wstring text;
     int code = 0;
+    FailureKind kind = FailureKind::None;
 };
 RunResult DecideRunResult(const std::vector<SetupInfo>& selected);

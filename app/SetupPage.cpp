@@ -83,8 +83,9 @@ void ExpandCustomSetup(bool expand) {
             }
         }
     }
-    ::SetWindowPos(app.mainWindow, nullptr, 0, 0, window.right - window.left, scale.Point(height),
-                   SWP_NOMOVE | SWP_SHOWWINDOW);
+    // A quiet run's window stays hidden.
+    const UINT show = ::IsWindowVisible(app.mainWindow) ? SWP_SHOWWINDOW : 0;
+    ::SetWindowPos(app.mainWindow, nullptr, 0, 0, window.right - window.left, scale.Point(height), SWP_NOMOVE | show);
     app.customRowExpanded = expand;
 }
 

@@ -12,6 +12,8 @@
 #include "app/RunFolder.h"
 #include "app/RunOutcome.h"
 #include "app/SetupPage.h"
+#include "app/UiThread.h"
+#include "app/Unattended.h"
 #include "app/WorkerThreads.h"
 #include "dulib/ctrl/Engine.h"
 #include "dulib/ctrl/duListBoxEx.h"
@@ -107,7 +109,8 @@ bool PassesChecksBeforeDownloads(const std::wstring& folder) {
     WriteLog(L"StartSetupBtn 安装前检查未通过：" + check.message + L", code=" + std::to_wstring(check.code) +
                  L", 原因：" + FailureReasonForLog(failure.failureClass),
              LOG_ERROR);
-    ::MessageBoxW(App().mainWindow, check.message.c_str(), L"提示", MB_OK | MB_ICONWARNING);
+    // Unattended, the Finish page says it and the run ends by itself.
+    if (!IsUnattended()) ::MessageBoxW(App().mainWindow, check.message.c_str(), L"提示", MB_OK | MB_ICONWARNING);
     return false;
 }
 
@@ -132,22 +135,13 @@ void StartWorkers() {
         FailFirstDownload(static_cast<int>(kNoResourcesCode));
 }
 
-void OnStartSetupButton(duPlugin*, int, int) {
-    AppState& app = App();
-    if (app.installStarted) return;  // there is no way back to the selection
-    duPlugin* field = FindControl(L"SelectDirStatic");
-    const std::wstring folder = field ? field->GetText() : L"";
-    if (!IsAcceptableInstallFolder(folder)) {
-        ::MessageBoxW(app.mainWindow, LoadResText(IDS_FOLDER_INVALID).c_str(), L"提示", MB_OK);
-        return;
-    }
-    if (!ConfirmCloseOffice()) return;
+namespace {
 
-    duPlugin* page = FindControl(L"SetupLayout");
-    duPlugin* startLine = FindControl(L"StartSetupLayout");
-    duPlugin* progressLine = FindControl(L"SetupProgressLayout");
-    duPlugin* list = FindControl(L"SetupList");
-    if (!page || !startLine || !progressLine || !list) return;
+// The selection is frozen and the page shows the progress line: the run has
+// begun. False when a package could not be given its semaphore.
+bool BeginRun(const std::wstring& folder, duPlugin* page, duPlugin* startLine, duPlugin* progressLine,
+              duPlugin* list) {
+    AppState& app = App();
     SetPluginVisible(startLine, FALSE);
     SetPluginVisible(progressLine, TRUE);
     RedrawPlugin(page, TRUE);
@@ -167,10 +161,64 @@ void OnStartSetupButton(duPlugin*, int, int) {
     app.lastShownProgress = 0;
     app.installFolder = folder;
     app.installStarted = true;
-    if (!selected || !PassesChecksBeforeDownloads(folder)) {
+    return selected;
+}
+
+void StartWorkersInRunFolder() {
+    PrepareRunFolder();
+    StartWorkers();
+}
+
+// Unattended: nobody may agree to closing Word or Excel, so the run waits
+// for them to end by themselves, then installs or fails.
+void WaitForOfficeThenStart() {
+    const bool started = StartDetachedThread(L"OfficeWait", [] {
+        std::wstring running;
+        if (WaitForOfficeToClose(App().officeWaitMs, running)) {
+            RunOnUi(StartWorkersInRunFolder);
+            return;
+        }
+        FailRunBeforeDownloads(FailureKind::OfficeInTheWay, ERROR_TIMEOUT, L"Office进程未退出：" + running);
+        EndInstallPhase();
+    });
+    if (started) return;
+    FailRunAtStart(static_cast<int>(kNoResourcesCode));
+    EndRunWithoutWorkers();
+}
+
+} // namespace
+
+void OnStartSetupButton(duPlugin*, int, int) {
+    AppState& app = App();
+    if (app.installStarted) return;  // there is no way back to the selection
+    duPlugin* field = FindControl(L"SelectDirStatic");
+    const std::wstring folder = field ? field->GetText() : L"";
+    const bool folderAccepted = IsAcceptableInstallFolder(folder);
+    if (!IsUnattended()) {
+        if (!folderAccepted) {
+            ::MessageBoxW(app.mainWindow, LoadResText(IDS_FOLDER_INVALID).c_str(), L"提示", MB_OK);
+            return;
+        }
+        if (!ConfirmCloseOffice()) return;
+    }
+
+    duPlugin* page = FindControl(L"SetupLayout");
+    duPlugin* startLine = FindControl(L"StartSetupLayout");
+    duPlugin* progressLine = FindControl(L"SetupProgressLayout");
+    duPlugin* list = FindControl(L"SetupList");
+    if (!page || !startLine || !progressLine || !list) return;
+    const bool selected = BeginRun(folder, page, startLine, progressLine, list);
+    if (selected && !folderAccepted) {
+        WriteLog(L"StartSetupBtn 安装目录无效: " + folder, LOG_ERROR);
+        FailRunBeforeDownloads(FailureKind::InvalidFolder, ERROR_BAD_PATHNAME, L"安装目录无效：" + folder);
+    }
+    if (!selected || !folderAccepted || !PassesChecksBeforeDownloads(folder)) {
         EndRunWithoutWorkers();
         return;
     }
-    PrepareRunFolder();
-    StartWorkers();
+    if (IsUnattended()) {
+        WaitForOfficeThenStart();
+        return;
+    }
+    StartWorkersInRunFolder();
 }

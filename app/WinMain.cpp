@@ -1,39 +1,38 @@
 #include "app/AppState.h"
 #include "app/Controls.h"
 #include "app/DailyLog.h"
+#include "app/ExitCodes.h"
 #include "app/MainWindow.h"
 #include "app/Resources.h"
 #include "app/RunFolder.h"
+#include "app/RunSwitches.h"
+#include "app/Unattended.h"
 #include "dulib/ctrl/Engine.h"
 #include "support/Log.h"
 
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    // Only System32 may supply DLLs: the installer runs elevated from folders
-    // that anyone can write to.
-    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+namespace {
 
+// The window could not be had: said in a box unless the run is quiet.
+int StartupFailed(const wchar_t* logText, unsigned boxText, UINT flags) {
+    WriteLog(logText, LOG_ERROR);
+    if (!IsQuiet()) ::MessageBoxW(nullptr, LoadResText(boxText).c_str(), App().caption.c_str(), flags);
+    return ExitCodeFor(FailureKind::Start);
+}
+
+int Run(HINSTANCE instance, int showCommand) {
     AppState& app = App();
-    app.uiThreadId = ::GetCurrentThreadId();
-    OpenDailyLog();
-    WriteLog(L"在线安装工具启动！", LOG_INFO);
+    int exitCode = 0;
+    if (!TakeCommandLine(::GetCommandLineW(), exitCode)) return exitCode;
 
     InitEngine(instance);
     app.caption = LoadResText(IDS_CAPTION);
     app.windowManager = CreateWindowManager(nullptr);
-    if (!app.windowManager) {
-        WriteLog(L"加载皮肤资源文件失败", LOG_ERROR);
-        ::MessageBoxW(nullptr, LoadResText(IDS_SKIN_FAILED).c_str(), app.caption.c_str(), MB_OK);
-        return 0;
-    }
-    if (!RegisterMainWindowClass(instance)) {
-        WriteLog(L"窗口类注册失败", LOG_ERROR);
-        ::MessageBoxW(nullptr, LoadResText(IDS_WINDOW_FAILED).c_str(), app.caption.c_str(), MB_ICONERROR);
-        return 0;
-    }
+    if (!app.windowManager) return StartupFailed(L"加载皮肤资源文件失败", IDS_SKIN_FAILED, MB_OK);
+    if (!RegisterMainWindowClass(instance)) return StartupFailed(L"窗口类注册失败", IDS_WINDOW_FAILED, MB_ICONERROR);
     HWND hwnd = CreateMainWindow(instance, app.caption.c_str());
-    ::ShowWindow(hwnd, showCommand);
+    ::ShowWindow(hwnd, IsQuiet() ? SW_HIDE : showCommand);
     ::UpdateWindow(hwnd);
 
     MSG msg{};
@@ -45,7 +44,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     app.windowManager = nullptr;
     ReleaseEngine();
     RemoveRunFolder();
+    return RunExitCode();
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // Only System32 may supply DLLs: the installer runs elevated from folders
+    // that anyone can write to.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+
+    App().uiThreadId = ::GetCurrentThreadId();
+    OpenDailyLog();
+    const int exitCode = Run(instance, showCommand);
+    WriteLog(L"退出码: " + std::to_wstring(exitCode), LOG_INFO);
     // Workers still running are not waited for; ending the process here stops
     // them before any process-wide object they use is torn down.
-    ::ExitProcess(static_cast<UINT>(msg.wParam));
+    ::ExitProcess(static_cast<UINT>(exitCode));
 }

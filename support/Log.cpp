@@ -18,6 +18,8 @@ std::map<std::wstring, std::unique_ptr<CLog>>& Registry() {
     return registry;
 }
 std::atomic<CLog*> g_processLog{nullptr};
+std::unique_ptr<CLog> g_copyOwner;
+std::atomic<CLog*> g_copy{nullptr};
 
 const char* TagFor(int level) {
     if (level <= LOG_ERROR) return "[ERROR] ";
@@ -34,6 +36,12 @@ CLog::~CLog() = default;
 bool CLog::Open() {
     file_.reset(_wfopen(path_.c_str(), L"a"));
     is_open_ = static_cast<bool>(file_);
+    return is_open_;
+}
+
+bool CLog::OpenFreshUtf8() {
+    file_.reset(_wfopen(path_.c_str(), L"w"));
+    is_open_ = static_cast<bool>(file_) && std::fputs("\xEF\xBB\xBF", file_.get()) >= 0 && std::fflush(file_.get()) == 0;
     return is_open_;
 }
 
@@ -97,14 +105,32 @@ CLog* OpenLog(const wchar_t* path) {
 void SetProcessLog(CLog* log) { g_processLog.store(log); }
 CLog* ProcessLog() { return g_processLog.load(); }
 
+bool OpenRunLogCopy(const std::wstring& path) {
+    auto copy = std::make_unique<CLog>(path);
+    if (path.empty() || !copy->OpenFreshUtf8()) return false;
+    copy->SetMaxSize(0);
+    copy->SetMaxLevel(LOG_INFO);
+    g_copy.store(copy.get());
+    g_copyOwner = std::move(copy);
+    return true;
+}
+
+CLog* RunLogCopy() { return g_copy.load(); }
+
+void CloseRunLogCopy() {
+    g_copy.store(nullptr);
+    g_copyOwner.reset();
+}
+
 void WriteLog(const std::wstring& message, int level) {
-    CLog* log = g_processLog.load();
-    if (!log) return;
-    log->WriteLine(CCodedConversion().WideToAnsi(message), level);
+    if (CLog* log = g_processLog.load()) log->WriteLine(CCodedConversion().WideToAnsi(message), level);
+    if (CLog* copy = g_copy.load()) copy->WriteLine(CCodedConversion().WideToUtf8(message), level);
 }
 
 void LogNarrow(const std::string& message, int level) {
-    CLog* log = g_processLog.load();
-    if (!log) return;
-    log->WriteLine(message, level);
+    if (CLog* log = g_processLog.load()) log->WriteLine(message, level);
+    if (CLog* copy = g_copy.load()) {
+        CCodedConversion convert;
+        copy->WriteLine(convert.WideToUtf8(convert.AnsiToWide(message)), level);
+    }
 }

@@ -24,6 +24,9 @@ public:
     void WriteLine(std::string message, int level);
 
     bool Open();
+    // Starts the file over with a UTF-8 byte-order mark; the caller then
+    // hands WriteLine UTF-8 text.
+    bool OpenFreshUtf8();
     bool IsOpen() const { return is_open_; }
     const std::wstring& Path() const { return path_; }
     int MaxLevel() const { return max_level_.load(); }
@@ -53,6 +56,15 @@ CLog* OpenLog(const char* path);
 // The process-wide log that WriteLog and LogNarrow write to (null: no log).
 void SetProcessLog(CLog* log);
 CLog* ProcessLog();
+
+// Also writes this run's lines to a file of the caller's choosing: same line
+// format, UTF-8 with a byte-order mark whatever the ANSI code page, no size
+// limit, and what the file held before is replaced. False when the file
+// cannot be created. Set once, before any other thread logs.
+bool OpenRunLogCopy(const std::wstring& path);
+CLog* RunLogCopy();
+// Stops the copy (when no other thread logs).
+void CloseRunLogCopy();
 
 void WriteLog(const std::wstring& message, int level);
 void LogNarrow(const std::string& message, int level);

@@ -4,6 +4,7 @@
 // again with "/sns=<address>"; the child runs one InstallChild test.
 #include "tests/app/InstallRun.h"  // winsock2.h before windows.h
 
+#include "app/ExitCodes.h"
 #include "app/FinishPage.h"
 #include "app/RunFolder.h"
 #include "support/TempNames.h"
@@ -173,6 +174,7 @@ TEST(InstallChild, AllPackages) {
     EXPECT_NE(report.find(EscapedRemarkPart("error_code", "0")), std::string::npos) << report;
     EXPECT_NE(report.find(EscapedRemarkPart("setup_list", PackageListText())), std::string::npos) << report;
     EXPECT_NE(report.find(EscapedRemarkPart("error_msg", "【安装成功】")), std::string::npos) << report;
+    EXPECT_EQ(RunExitCode(), kExitSuccess) << "the code a script gets";
 
     // The finish button closes the window without a question.
     NotifyRecord click{DUM_BTNCLICK, 0, 0};
@@ -214,6 +216,7 @@ TEST(InstallChild, WrongDigest) {
     // The run is reported with the client's failure, not with a later
     // package that was downloaded but never installed.
     ExpectReportedFailure(run.Report(), 5, "【安装失败】name：Kestrane 翻译客户端_V1.0.3, 错误信息：验证失败，code=5");
+    EXPECT_EQ(RunExitCode(), kExitDigestMismatch) << "the code a script gets";
 }
 
 TEST(InstallChild, ExitCode3010) {
@@ -238,6 +241,7 @@ TEST(InstallChild, ExitCode3010) {
     // is still reported with the client's code, never with 0.
     ExpectReportedFailure(run.Report(), 3010,
                           "【安装失败】name：Kestrane 翻译客户端_V1.0.3, 错误信息：安装程序出错，code=3010");
+    EXPECT_EQ(RunExitCode(), kExitSetupFailed) << "the code a script gets";
 }
 
 TEST(InstallChild, ResumedFile) {
@@ -366,6 +370,7 @@ TEST(InstallChild, CutDownload) {
     EXPECT_EQ(App().resultCode, first.errorCode);
     EXPECT_NE(run.Report().find(EscapedRemarkPart("error_code", std::to_string(first.errorCode))), std::string::npos)
         << run.Report();
+    EXPECT_EQ(RunExitCode(), kExitDownloadFailed) << "the code a script gets";
 }
 
 TEST(InstallFlow, WhatRunsIsTheVerifiedCopyAlone) {

@@ -7,6 +7,7 @@
 #include "tests/app/InstallRun.h"  // winsock2.h before windows.h
 
 #include "app/DownloadWorker.h"
+#include "app/ExitCodes.h"
 #include "app/MainWindow.h"
 #include "app/Preflight.h"
 #include "app/RunOutcome.h"
@@ -322,6 +323,7 @@ TEST(ResilienceChild, ProxyAuthentication) {
               std::wstring::npos)
         << text.size();
     EXPECT_EQ(text.find(L"次重试"), std::wstring::npos) << "credentials do not come with waiting";
+    EXPECT_EQ(RunExitCode(), kExitNoPackageList) << "the code a script gets";
 }
 
 TEST(ResilienceChild, SmallVolume) {
@@ -345,6 +347,7 @@ TEST(ResilienceChild, SmallVolume) {
     ExpectStoppedBeforeDownloads(run, told, kNoDiskSpaceCode);
     EXPECT_FALSE(FileExists(L"S:\\Apps")) << "the check leaves nothing behind";
     EXPECT_EQ(FirstRunFailure().kind, FailureKind::NoDiskSpace);
+    EXPECT_EQ(RunExitCode(), kExitNoDiskSpace) << "the code a script gets";
     EXPECT_NE(log.Text().find(L"[ERROR] StartSetupBtn 安装前检查未通过：" + told + L", code=-110, 原因：磁盘空间不足 [disk full]"),
               std::wstring::npos);
 }
@@ -359,4 +362,5 @@ TEST(ResilienceChild, ReadOnlyVolume) {
         << CCodedConversion().WideToUtf8(told);
     ExpectStoppedBeforeDownloads(run, told, kFolderNotWritableCode);
     EXPECT_EQ(FirstRunFailure().kind, FailureKind::FolderNotWritable);
+    EXPECT_EQ(RunExitCode(), kExitFolderNotWritable) << "the code a script gets";
 }

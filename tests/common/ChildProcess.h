@@ -54,3 +54,51 @@ private:
 inline void RunChildTests(const std::wstring& address, const std::wstring& filter) {
     ChildTests(address, filter).Finish();
 }
+
+// A program (the installer itself) run as a child with the given arguments,
+// the way an administrator's script runs it: its exit code, and which
+// windows of its own (its main window, a box) it showed while it ran.
+class InstallerProcess {
+public:
+    // Runs it to its end, looking for its windows meanwhile; false when it
+    // did not start or end within the limit (it is then ended).
+    bool Run(const std::wstring& exe, const std::wstring& arguments, DWORD limitMs = 180000) {
+        std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+            return false;
+        KernelHandle thread(info.hThread);
+        KernelHandle process(info.hProcess);
+        id_ = info.dwProcessId;
+        const DWORD start = ::GetTickCount();
+        while (::WaitForSingleObject(process.get(), 50) == WAIT_TIMEOUT) {
+            ::EnumWindows(NoteShownWindow, reinterpret_cast<LPARAM>(this));
+            if (::GetTickCount() - start >= limitMs) {
+                ::TerminateProcess(process.get(), 1);
+                return false;
+            }
+        }
+        return ::GetExitCodeProcess(process.get(), &exitCode_) != FALSE;
+    }
+    DWORD ExitCode() const { return exitCode_; }
+    // Top-level windows of the child seen visible: their classes.
+    const std::wstring& ShownWindows() const { return shown_; }
+
+private:
+    static BOOL CALLBACK NoteShownWindow(HWND hwnd, LPARAM self) {
+        auto* me = reinterpret_cast<InstallerProcess*>(self);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(hwnd, &owner);
+        if (owner != me->id_ || !::IsWindowVisible(hwnd)) return TRUE;
+        wchar_t name[128] = {};
+        ::GetClassNameW(hwnd, name, 128);
+        if (me->shown_.find(name) == std::wstring::npos) me->shown_ += std::wstring(name) + L";";
+        return TRUE;
+    }
+
+    DWORD id_ = 0;
+    DWORD exitCode_ = 0;
+    std::wstring shown_;
+};

@@ -9,12 +9,17 @@ std::wstring Address(const std::wstring& commandLine) {
 }
 } // namespace
 
-TEST(ServiceAddress, FirstArgumentStartingWithSns) {
+TEST(ServiceAddress, TheSnsSwitchAnywhereOnTheLine) {
     EXPECT_EQ(Address(L"setup.exe /sns=127.0.0.1:8080"), L"127.0.0.1:8080");
     EXPECT_EQ(Address(L"\"C:\\Program Files\\setup.exe\" /sns=10.0.0.2:81 more"), L"10.0.0.2:81");
     EXPECT_EQ(Address(L"setup.exe /sns=https://h.example:8443/base"), L"https://h.example:8443/base");
     EXPECT_EQ(Address(L"setup.exe \"/sns=h.example \t\""), L"h.example");  // trailing white space goes
     EXPECT_EQ(Address(L"setup.exe \"/sns=a b\""), L"a b");
+    // Like every other switch: in any position, any letter case, "/" or "-".
+    EXPECT_EQ(Address(L"setup.exe /quiet /sns=h"), L"h");
+    EXPECT_EQ(Address(L"setup.exe /SNS=h"), L"h");
+    EXPECT_EQ(Address(L"setup.exe -Sns=h /passive"), L"h");
+    EXPECT_EQ(Address(L"setup.exe /sns=\"h.example:81\""), L"h.example:81");
 }
 
 TEST(ServiceAddress, EverythingElseFallsBackToTheDefault) {
@@ -23,8 +28,7 @@ TEST(ServiceAddress, EverythingElseFallsBackToTheDefault) {
     EXPECT_EQ(Address(L"setup.exe /sns="), L"default.host");
     EXPECT_EQ(Address(L"setup.exe \"/sns=  \""), L"default.host");
     EXPECT_EQ(Address(L"setup.exe x/sns=h"), L"default.host");
-    EXPECT_EQ(Address(L"setup.exe other /sns=h"), L"default.host");
-    EXPECT_EQ(Address(L"setup.exe /SNS=h"), L"default.host");
+    EXPECT_EQ(Address(L"setup.exe /snsx=h"), L"default.host");
     EXPECT_EQ(Address(L"setup.exe \" /sns=h\""), L"default.host");
 }
 

@@ -211,3 +211,37 @@ TEST(Log, OpensUnderAPathOutsideTheAnsiCodePage) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("[INFORMATION] wide"), std::string::npos);
 }
+
+TEST(Log, RunLogCopyIsUtf8WithAMarkAndKeepsWhatTheCodePageLacks) {
+    TempDir dir;
+    std::string daily = Ansi(dir.File(L"daily.log"));
+    const std::wstring copyPath = dir.File(L"运行 사용자.log");
+    {
+        std::ofstream old(copyPath.c_str(), std::ios::binary);
+        old << "an earlier run's lines\r\n";
+    }
+    SetProcessLog(OpenLog(daily.c_str()));
+    ASSERT_TRUE(OpenRunLogCopy(copyPath));
+    WriteLog(L"在线安装工具启动！", LOG_INFO);
+    WriteLog(L"ༀ missing\r\nforged", LOG_ERROR);  // Tibetan: not in code page 936
+    LogNarrow(CCodedConversion().WideToAnsi(L"安装目录"), LOG_WARN);
+    CloseRunLogCopy();
+    WriteLog(L"after", LOG_INFO);  // the daily log only
+    SetProcessLog(nullptr);
+
+    std::ifstream in(copyPath.c_str(), std::ios::binary);
+    const std::string copy((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(copy.compare(0, 3, "\xEF\xBB\xBF"), 0) << "UTF-8 byte-order mark first";
+    std::vector<std::string> lines = Lines(copy.substr(3));
+    ASSERT_EQ(lines.size(), 3u) << "the file is started over";
+    for (const std::string& line : lines) EXPECT_TRUE(std::regex_search(line, kStamp)) << line;
+    CCodedConversion convert;
+    EXPECT_NE(lines[0].find("[INFORMATION] " + convert.WideToUtf8(L"在线安装工具启动！")), std::string::npos);
+    EXPECT_NE(lines[1].find("[ERROR] " + convert.WideToUtf8(L"ༀ missing\\r\\nforged")), std::string::npos)
+        << lines[1];
+    EXPECT_NE(lines[2].find("[WARN] " + convert.WideToUtf8(L"安装目录")), std::string::npos);
+    EXPECT_EQ(Lines(ReadAll(daily)).size(), 4u);
+
+    EXPECT_FALSE(OpenRunLogCopy(dir.File(L"no such folder\\run.log")));
+    EXPECT_EQ(RunLogCopy(), nullptr);
+}

@@ -1,9 +1,14 @@
 // installer_ctl wait [seconds]  - waits until the installer's window is shown
+// installer_ctl shown NAME [seconds] - waits until the object of that
+//                                accessible name (a page, a button) is shown,
+//                                as a screen reader sees it
 // installer_ctl close           - closes it without the question (WM_CLOSE 1)
 // installer_ctl click X Y        - a left click at client point (X, Y)
 // installer_ctl key NAME         - a key press: tab, space, enter, esc, up, down
 // installer_ctl rect             - prints the window's screen rectangle: x y width height
 #include <windows.h>
+#include <oleacc.h>
+
 #include <cstdio>
 #include <cwchar>
 
@@ -25,6 +30,55 @@ HWND ShownWindow() {
     HWND hwnd = ::FindWindowW(kClass, nullptr);
     return hwnd && ::IsWindowVisible(hwnd) ? hwnd : nullptr;
 }
+
+VARIANT ChildId(LONG id) {
+    VARIANT v;
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+// True when an object below `parent` has that name and is neither invisible
+// nor off screen. Hidden objects are not looked into: their pages are not
+// what the user sees, and each question crosses into the installer's process.
+bool HasShownObject(IAccessible* parent, const wchar_t* name, int depth) {
+    long count = 0;
+    if (depth > 16 || FAILED(parent->get_accChildCount(&count))) return false;
+    bool found = false;
+    for (long i = 1; i <= count && !found; ++i) {
+        IDispatch* dispatch = nullptr;
+        if (FAILED(parent->get_accChild(ChildId(i), &dispatch)) || !dispatch) continue;
+        IAccessible* child = nullptr;
+        dispatch->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&child));
+        dispatch->Release();
+        if (!child) continue;
+        const VARIANT self = ChildId(CHILDID_SELF);
+        VARIANT state;
+        ::VariantInit(&state);
+        const bool shown = SUCCEEDED(child->get_accState(self, &state)) && state.vt == VT_I4 &&
+                           (state.lVal & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN)) == 0;
+        if (shown) {
+            BSTR childName = nullptr;
+            found = SUCCEEDED(child->get_accName(self, &childName)) && childName && std::wcscmp(childName, name) == 0;
+            ::SysFreeString(childName);
+            if (!found) found = HasShownObject(child, name, depth + 1);
+        }
+        child->Release();
+    }
+    return found;
+}
+
+bool ObjectShown(const wchar_t* name) {
+    HWND hwnd = ShownWindow();
+    IAccessible* client = nullptr;
+    if (!hwnd || FAILED(::AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                                     reinterpret_cast<void**>(&client))) ||
+        !client)
+        return false;
+    const bool shown = HasShownObject(client, name, 0);
+    client->Release();
+    return shown;
+}
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -35,6 +89,23 @@ int wmain(int argc, wchar_t** argv) {
             ::Sleep(100);
         }
         std::fprintf(stderr, "installer window did not appear\n");
+        return 1;
+    }
+    if (argc >= 3 && std::wcscmp(argv[1], L"shown") == 0) {
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        int seconds = argc >= 4 ? _wtoi(argv[3]) : 60;
+        bool windowSeen = false;
+        for (int i = 0; i < seconds * 10; ++i) {
+            if (ObjectShown(argv[2])) return 0;
+            if (ShownWindow()) {
+                windowSeen = true;
+            } else if (windowSeen) {
+                std::fprintf(stderr, "installer_ctl: the window closed before the object named was shown\n");
+                return 1;
+            }
+            ::Sleep(100);
+        }
+        std::fprintf(stderr, "installer_ctl: the object named was not shown\n");
         return 1;
     }
     if (argc >= 2 && std::wcscmp(argv[1], L"close") == 0) {
@@ -67,6 +138,6 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
         return 0;
     }
-    std::fprintf(stderr, "usage: installer_ctl wait [seconds] | close | click X Y | key NAME | rect\n");
+    std::fprintf(stderr, "usage: installer_ctl wait [seconds] | shown NAME [seconds] | close | click X Y | key NAME | rect\n");
     return 2;
 }

@@ -9,7 +9,7 @@
 #include "service/ServiceAddress.h"
 #include "support/Handles.h"
 #include "tests/common/QuickRetries.h"
-#include "tests/sysinfo/ScopedRegistryKey.h"
+#include "tests/app/WordRegistered.h"
 
 #include <functional>
 #include <string>
@@ -43,14 +43,8 @@ inline bool PumpUntilPreparationEnds(int limitMs) {
 // Network retries wait as the built-in policy does, only much shorter.
 class InstallerWindow {
 public:
-    InstallerWindow() : word_(HKEY_CLASSES_ROOT, L"Word.Application", KEY_WOW64_32KEY) {
+    InstallerWindow() {
         App().retryPolicy = QuickRetries();
-        RegKey curVer;
-        ::RegCreateKeyExW(HKEY_CLASSES_ROOT, L"Word.Application\\CurVer", 0, nullptr, 0,
-                          KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, curVer.put(), nullptr);
-        const wchar_t value[] = L"Word.Application.16";
-        ::RegSetValueExW(curVer.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof value);
-
         HINSTANCE instance = ::GetModuleHandleW(nullptr);
         InitEngine(instance);
         App().uiThreadId = ::GetCurrentThreadId();
@@ -67,7 +61,7 @@ public:
     HWND Hwnd() const { return hwnd_; }
 
 private:
-    ScopedRegistryKey word_;
+    WordRegistered word_;
     HWND hwnd_ = nullptr;
 };
 

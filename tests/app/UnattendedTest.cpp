@@ -10,6 +10,7 @@
 #include "app/RunOutcome.h"
 #include "app/SetupPage.h"
 #include "tests/app/StandIns.h"
+#include "tests/app/WordRegistered.h"
 #include "tests/common/FileBytes.h"
 
 #include <set>
@@ -44,6 +45,7 @@ std::string Utf8(const std::wstring& text) { return CCodedConversion().WideToUtf
 // those given; the run's statistics report (empty when none came) and the
 // requests it made are kept.
 struct ScriptedRun {
+    WordRegistered word;
     InstallerProcess process;
     std::string report;
     std::string listRequests;  // the service's journal of "/api/setup/"

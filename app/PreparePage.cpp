@@ -83,6 +83,10 @@ void PrepareWorker() {
     RunOnUi([] {
         if (App().mainWindow && !::IsWindowVisible(App().mainWindow)) ::ShowWindow(App().mainWindow, SW_SHOW);
     });
+    // The client's files are about to be replaced. Closing it may take tens
+    // of seconds: here, not before the window appears.
+    TerminateProcessByName(L"Startup.exe");
+    TerminateProcessByName(L"Vantor.exe");
     app.productCode.clear();
     app.windowsName.clear();
     app.officeName.clear();
@@ -216,8 +220,6 @@ void StartPrepare() {
         else
             LaunchPrepareWorker();
     }
-    TerminateProcessByName(L"Startup.exe");
-    TerminateProcessByName(L"Vantor.exe");
 }
 
 void OnRetryPrepare(duPlugin*, int, int) {

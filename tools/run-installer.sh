@@ -68,7 +68,7 @@ run_headless() {
   shot keyboard
   # the start button: the middle of its 160x40 face at (225, 325) in the window
   "$wine_exec" "$build/tools/installer-ctl/installer_ctl.exe" click 305 345
-  sleep 0.5  # each download is announced for 400 ms before it starts
+  sleep 0.5  # the first download is under way
   shot installing
   sleep 8  # the sample packages download and install in a few seconds
   shot finish

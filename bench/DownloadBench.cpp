@@ -34,6 +34,18 @@ struct Counted {
 };
 void Add(int bytes, void* context) { static_cast<Counted*>(context)->bytes += bytes; }
 
+// The download worker's task for url into file, counting into counted.
+DownloadTask CountedTask(const char* url, const char* file, Counted& counted, std::atomic<int>& running) {
+    DownloadTask task;
+    task.url = Wide(url);
+    task.destination = Wide(file);
+    task.chunkSize = kChunk;
+    task.callback = Add;
+    task.stopFlag = &running;
+    task.context = &counted;
+    return task;
+}
+
 long long BareLoop(const std::wstring& url) {
     wchar_t host[256] = {}, path[1024] = {};
     URL_COMPONENTS parts{};
@@ -96,13 +108,7 @@ int main(int argc, char** argv) {
     } else if (mode == "retry" && argc >= 4) {
         std::atomic<int> running{1};
         Counted counted;
-        DownloadTask task;
-        task.url = Wide(argv[2]);
-        task.destination = Wide(argv[3]);
-        task.chunkSize = kChunk;
-        task.callback = Add;
-        task.stopFlag = &running;
-        task.context = &counted;
+        const DownloadTask task = CountedTask(argv[2], argv[3], counted, running);
         int retries = 0;
         unsigned long long waited = 0;
         const int rc = DownloadWithRetries(task, RetryPolicy(), [&retries, &waited](const RetryNotice& notice) {
@@ -117,12 +123,7 @@ int main(int argc, char** argv) {
     } else if (mode == "memory" && argc >= 5) {
         std::atomic<int> running{1};
         Counted counted;
-        DownloadTask task;
-        task.url = Wide(argv[2]);
-        task.destination = Wide(argv[3]);
-        task.callback = Add;
-        task.stopFlag = &running;
-        task.context = &counted;
+        const DownloadTask task = CountedTask(argv[2], argv[3], counted, running);
         std::string md5;
         if (DownloadWithRetries(task, RetryPolicy(), [](const RetryNotice&) {}) != 0 ||
             CopyWithMd5(task.destination, Wide(argv[4]), md5) != 0)

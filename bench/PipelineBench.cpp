@@ -11,6 +11,7 @@
 #include "app/MainWindow.h"
 #include "dulib/ctrl/Engine.h"
 #include "net/WinHttpHandler.h"
+#include "tests/app/InstallerWindow.h"  // the tests' installer window and pump
 #include "support/PackageList.h"
 
 #include <windows.h>
@@ -25,21 +26,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-bool PumpUntil(const std::function<bool()>& done, int limitMs) {
-    const auto start = Clock::now();
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (done()) return true;
-        if (SecondsSince(start) * 1000 >= limitMs) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
-    }
-}
 
 bool Shown(const wchar_t* name) {
     duPlugin* plugin = FindControl(name);
@@ -89,14 +75,8 @@ std::wstring Folder(const wchar_t* name) {
 } // namespace
 
 int wmain() {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    InitEngine(instance);
-    AppState& app = App();
-    app.uiThreadId = ::GetCurrentThreadId();
-    app.windowManager = CreateWindowManager(nullptr);
-    RegisterMainWindowClass(instance);
-    HWND hwnd = CreateMainWindow(instance, L"pipeline");
-    ::ShowWindow(hwnd, SW_SHOWNORMAL);
+    InstallerWindow window;
+    HWND hwnd = window.Hwnd();
     if (!PumpUntil([] { return Shown(L"SetupLayout") || Shown(L"RetryPrepareLayout"); }, 120000) ||
         !Shown(L"SetupLayout")) {
         std::fprintf(stderr, "the package list did not arrive\n");
@@ -140,6 +120,5 @@ int wmain() {
     }
     std::printf("%.3f %.3f %.3f %d\n", pipeline, downloading, installing, packages);
     std::fflush(stdout);
-    ::PostMessageW(hwnd, WM_CLOSE, 1, 0);
-    ::ExitProcess(0);
+    ::ExitProcess(0);  // the workers are not waited for, as in the installer
 }

@@ -56,12 +56,7 @@ void ChunkWriter::Queue(const char* data, DWORD length) {
         changed_.notify_all();
         return;
     }
-    const bool failed = error_ != 0;
-    lock.unlock();
-    const DWORD error = failed ? 0 : WriteSlot(*slot);
-    lock.lock();
-    if (error && !error_) error_ = error;
-    written_.push_back(slot);
+    WriteUnlocked(*slot, lock);
 }
 
 int ChunkWriter::Finish() {
@@ -80,15 +75,19 @@ void ChunkWriter::WriteQueued() {
         if (queued_.empty()) return;
         Slot* slot = queued_.front();
         queued_.pop_front();
-        // After a failed write nothing more goes to the file: it would leave a hole.
-        const bool failed = error_ != 0;
-        lock.unlock();
-        const DWORD error = failed ? 0 : WriteSlot(*slot);
-        lock.lock();
-        if (error && !error_) error_ = error;
-        written_.push_back(slot);
+        WriteUnlocked(*slot, lock);
         changed_.notify_all();
     }
+}
+
+void ChunkWriter::WriteUnlocked(Slot& slot, std::unique_lock<std::mutex>& lock) {
+    // After a failed write nothing more goes to the file: it would leave a hole.
+    const bool failed = error_ != 0;
+    lock.unlock();
+    const DWORD error = failed ? 0 : WriteSlot(slot);
+    lock.lock();
+    if (error && !error_) error_ = error;
+    written_.push_back(&slot);
 }
 
 DWORD ChunkWriter::WriteSlot(Slot& slot) {

@@ -47,6 +47,8 @@ private:
     };
     void WriteQueued();
     DWORD WriteSlot(Slot& slot);
+    // Writes the slot with the lock let go meanwhile, and hands it over for reporting.
+    void WriteUnlocked(Slot& slot, std::unique_lock<std::mutex>& lock);
     void ReportWritten(std::unique_lock<std::mutex>& lock);
 
     HANDLE file_;

@@ -450,39 +450,43 @@ class Handler(http.server.BaseHTTPRequestHandler):
             except OSError:
                 pass
 
+    def send_in_pieces(self, f, first, count, piece, between):
+        """Sends count bytes from first, piece bytes at a time; between(sent)
+        runs after each piece but the last and returns the next piece's size."""
+        sent = 0
+        try:
+            while sent < count:
+                n = min(piece, count - sent)
+                self.connection.sendfile(f, first + sent, n)
+                sent += n
+                if sent < count:
+                    piece = between(sent)
+        except OSError:
+            self.close_connection = True
+
     def send_at_rate(self, f, first, count, per_second):
         """Sends count bytes from first at per_second bytes a second, in
         pieces of a fiftieth of a second on a fixed schedule (a late piece
         does not make the whole transfer later)."""
         piece = max(1, per_second // 50)
         started = time.monotonic()
-        sent = 0
-        try:
-            while sent < count:
-                n = min(piece, count - sent)
-                self.connection.sendfile(f, first + sent, n)
-                sent += n
-                due = started + sent / per_second
-                if sent < count and due > time.monotonic():
-                    time.sleep(due - time.monotonic())
-        except OSError:
-            self.close_connection = True
+
+        def wait_for_schedule(sent):
+            late = started + sent / per_second - time.monotonic()
+            if late > 0:
+                time.sleep(late)
+            return piece
+        self.send_in_pieces(f, first, count, piece, wait_for_schedule)
 
     def send_trickle(self, f, first, count, piece, pause):
         """Sends count bytes from first, piece bytes at a time with a pause
         between them; a reset sends the rest at once."""
-        sent = 0
-        try:
-            while sent < count:
-                n = min(piece, count - sent)
-                self.connection.sendfile(f, first + sent, n)
-                sent += n
-                if sent < count and not self.service.fault("trickle"):
-                    piece = count - sent
-                elif sent < count:
-                    self.service.wake.wait(pause)
-        except OSError:
-            self.close_connection = True
+        def pause_unless_reset(sent):
+            if not self.service.fault("trickle"):
+                return count - sent
+            self.service.wake.wait(pause)
+            return piece
+        self.send_in_pieces(f, first, count, piece, pause_unless_reset)
 
     # --- control ------------------------------------------------------------
     def control(self, url, body):

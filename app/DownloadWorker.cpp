@@ -174,7 +174,6 @@ int StartDLoadMethod() {
             PackageList.UpdateBySetupName(item);
             SetSetupInfoText(QuotedStep(L"正在下载", item.name));
             app.downloadShare = budget.downloadPart;
-            ::Sleep(400);
             FailureClass failureClass = FailureClass::None;
             const int result = FetchPackage(item, path, failureClass);
             if (result != 0) {

@@ -104,6 +104,10 @@ void PrepareWorker() {
     AppState& app = App();
     WriteLog(L"开始准备安装信息...", LOG_INFO);
     RunOnUi(ShowMainWindowIfHidden);
+    // The client's files are about to be replaced. Closing it may take tens
+    // of seconds: here, not before the window appears.
+    TerminateProcessByName(L"Startup.exe");
+    TerminateProcessByName(L"Vantor.exe");
     app.productCode.clear();
     app.windowsName.clear();
     app.officeName.clear();
@@ -234,8 +238,6 @@ void StartPrepare() {
         else
             LaunchPrepareWorker();
     }
-    TerminateProcessByName(L"Startup.exe");
-    TerminateProcessByName(L"Vantor.exe");
 }
 
 void OnRetryPrepare(duPlugin*, int, int) {

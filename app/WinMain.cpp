@@ -6,6 +6,7 @@
 #include "app/Resources.h"
 #include "app/RunFolder.h"
 #include "app/RunSwitches.h"
+#include "app/StartupTiming.h"
 #include "app/Unattended.h"
 #include "dulib/ctrl/Engine.h"
 #include "support/Log.h"
@@ -21,19 +22,25 @@ int StartupFailed(const wchar_t* logText, unsigned boxText, UINT flags) {
     return ExitCodeFor(FailureKind::Start);
 }
 
-int Run(HINSTANCE instance, int showCommand) {
+int Run(HINSTANCE instance, int showCommand, StartupTiming& timing) {
     AppState& app = App();
     int exitCode = 0;
     if (!TakeCommandLine(::GetCommandLineW(), exitCode)) return exitCode;
+    timing.Stage("log");
 
     InitEngine(instance);
     app.caption = LoadResText(IDS_CAPTION);
+    timing.Stage("engine");
     app.windowManager = CreateWindowManager(nullptr);
+    timing.Stage("skin");
     if (!app.windowManager) return StartupFailed(L"加载皮肤资源文件失败", IDS_SKIN_FAILED, MB_OK);
     if (!RegisterMainWindowClass(instance)) return StartupFailed(L"窗口类注册失败", IDS_WINDOW_FAILED, MB_ICONERROR);
     HWND hwnd = CreateMainWindow(instance, app.caption.c_str());
+    timing.Stage("window");
     ::ShowWindow(hwnd, IsQuiet() ? SW_HIDE : showCommand);
     ::UpdateWindow(hwnd);
+    timing.Stage("paint");
+    WriteLog(timing.LogLine(), LOG_INFO);
 
     MSG msg{};
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -50,13 +57,15 @@ int Run(HINSTANCE instance, int showCommand) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    StartupTiming timing;
+    timing.Stage("entry");
     // Only System32 may supply DLLs: the installer runs elevated from folders
     // that anyone can write to.
     ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 
     App().uiThreadId = ::GetCurrentThreadId();
     OpenDailyLog();
-    const int exitCode = Run(instance, showCommand);
+    const int exitCode = Run(instance, showCommand, timing);
     WriteLog(L"退出码: " + std::to_wstring(exitCode), LOG_INFO);
     // Workers still running are not waited for; ending the process here stops
     // them before any process-wide object they use is torn down.

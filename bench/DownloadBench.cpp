@@ -4,11 +4,17 @@
 //                        policy, as the download worker runs it
 //   bare   <url>         a bare WinHTTP read loop, body discarded
 //   write  <file> <MiB>  writing that many MiB to file in 256 KiB chunks, no network
+//   memory <url> <file> <copy>  as the workers do: DownloadWithRetries, then
+//                        the verified copy with its MD5; prints
+//                        "<bytes> <seconds> <peak working set bytes>"
 // Prints "<bytes> <seconds>"; retry adds "<retries> <milliseconds waited>".
 #include "net/RetryingDownload.h"
 #include "net/WinHttpHandler.h"
 #include "support/Handles.h"
 #include "support/InternetHandle.h"
+#include "support/VerifiedCopy.h"
+
+#include <psapi.h>
 
 #include <chrono>
 #include <cstdio>
@@ -27,6 +33,18 @@ struct Counted {
     long long bytes = 0;
 };
 void Add(int bytes, void* context) { static_cast<Counted*>(context)->bytes += bytes; }
+
+// The download worker's task for url into file, counting into counted.
+DownloadTask CountedTask(const char* url, const char* file, Counted& counted, std::atomic<int>& running) {
+    DownloadTask task;
+    task.url = Wide(url);
+    task.destination = Wide(file);
+    task.chunkSize = kChunk;
+    task.callback = Add;
+    task.stopFlag = &running;
+    task.context = &counted;
+    return task;
+}
 
 long long BareLoop(const std::wstring& url) {
     wchar_t host[256] = {}, path[1024] = {};
@@ -90,13 +108,7 @@ int main(int argc, char** argv) {
     } else if (mode == "retry" && argc >= 4) {
         std::atomic<int> running{1};
         Counted counted;
-        DownloadTask task;
-        task.url = Wide(argv[2]);
-        task.destination = Wide(argv[3]);
-        task.chunkSize = kChunk;
-        task.callback = Add;
-        task.stopFlag = &running;
-        task.context = &counted;
+        const DownloadTask task = CountedTask(argv[2], argv[3], counted, running);
         int retries = 0;
         unsigned long long waited = 0;
         const int rc = DownloadWithRetries(task, RetryPolicy(), [&retries, &waited](const RetryNotice& notice) {
@@ -108,6 +120,21 @@ int main(int argc, char** argv) {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("%lld %.6f %d %llu\n", bytes, seconds, retries, waited);
         return bytes < 0 ? 1 : 0;
+    } else if (mode == "memory" && argc >= 5) {
+        std::atomic<int> running{1};
+        Counted counted;
+        const DownloadTask task = CountedTask(argv[2], argv[3], counted, running);
+        std::string md5;
+        if (DownloadWithRetries(task, RetryPolicy(), [](const RetryNotice&) {}) != 0 ||
+            CopyWithMd5(task.destination, Wide(argv[4]), md5) != 0)
+            return 1;
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof counters;
+        ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("%lld %.6f %llu %s\n", counted.bytes, seconds,
+                    static_cast<unsigned long long>(counters.PeakWorkingSetSize), md5.c_str());
+        return 0;
     } else if (mode == "bare") {
         bytes = BareLoop(Wide(argv[2]));
     } else if (mode == "write" && argc >= 4) {

@@ -1,5 +1,6 @@
 // The three file operations: stream the base URL's body to disk in chunks.
 #include "net/BodySize.h"
+#include "net/ChunkWriter.h"
 #include "net/HttpExchange.h"
 #include "net/ResumeValidator.h"
 #include "net/WinHttpHandler.h"
@@ -8,16 +9,9 @@
 #include "support/TempNames.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
 
 namespace {
 int LastError() { return static_cast<int>(::GetLastError()); }
-
-struct FreeDeleter {
-    void operator()(char* p) const { std::free(p); }
-};
-using ChunkBuffer = std::unique_ptr<char, FreeDeleter>;
 
 // Asks for bytes start..end (end <= 0: to the end), of the file the
 // validator names when there is one, sends and receives.
@@ -68,10 +62,9 @@ bool StopRequested(const std::atomic<int>* stopFlag) {
     return stopFlag && stopFlag->load() == STOP_REQUESTED;
 }
 
-// Writes the usable part of a chunk: the first skip bytes are dropped and at
-// most limit bytes (-1: all) are kept. Reports what it wrote.
-int WriteChunk(HANDLE file, const char* data, long long length, long long& skip, long long& limit,
-               ProgressCallback callback, void* context) {
+// Queues the usable part of a chunk: the first skip bytes are dropped and at
+// most limit bytes (-1: all) are kept.
+void QueueUsable(ChunkWriter& writer, const char* data, long long length, long long& skip, long long& limit) {
     if (skip > 0) {
         long long dropped = skip < length ? skip : length;
         skip -= dropped;
@@ -79,26 +72,23 @@ int WriteChunk(HANDLE file, const char* data, long long length, long long& skip,
         length -= dropped;
     }
     if (limit >= 0 && length > limit) length = limit;
-    if (length <= 0) return 0;
-    DWORD written = 0;
-    if (!::WriteFile(file, data, static_cast<DWORD>(length), &written, nullptr)) return LastError();
-    if (limit > 0) limit -= written;
-    if (callback) callback(static_cast<int>(written), context);
-    return 0;
+    if (length < 0) length = 0;
+    writer.Queue(data, static_cast<DWORD>(length));
+    if (limit > 0) limit -= length;
 }
 
 constexpr ULONGLONG kProgressIntervalMs = 250;
 
-// Streams the body to file. WinHTTP hands out a few KiB per read; reads are
-// gathered into a chunk of up to chunkSize bytes, which is written and
-// reported when it is full or 250 ms after the last report, whichever comes
-// first: a fast server costs one callback per chunk, a trickling one still
-// shows progress. The stop flag is looked at after every read, and what was
-// read before a stop or a failure is written before it is returned.
-int StreamBody(HINTERNET request, HANDLE file, unsigned chunkSize, long long skip, long long limit,
-               ProgressCallback callback, std::atomic<int>* stopFlag, void* context) {
-    ChunkBuffer buffer(chunkSize ? static_cast<char*>(std::malloc(chunkSize)) : nullptr);
-    if (!buffer) return ERR_BUFFER_TOO_SMALL;
+// Reads the body into the writer's chunks. WinHTTP hands out a few KiB per
+// read; reads are gathered into a chunk of up to chunkSize bytes, which is
+// queued for writing when it is full or 250 ms after the last report,
+// whichever comes first. A full chunk is written while the next one is read
+// (a fast server costs one callback per chunk); a chunk cut short by the
+// clock is written and reported before reading goes on, so a trickling
+// server still shows progress and a stop asked for by a report takes effect
+// before anything more is read. The stop flag is looked at after every read.
+int ReadBody(HINTERNET request, ChunkWriter& writer, unsigned chunkSize, long long skip, long long limit,
+             std::atomic<int>* stopFlag) {
     // A connection closed early can look like the end of the body; the
     // announced length tells a cut body from a whole one.
     const long long announced = AnnouncedLength(request);
@@ -107,9 +97,12 @@ int StreamBody(HINTERNET request, HANDLE file, unsigned chunkSize, long long ski
     for (;;) {
         if (StopRequested(stopFlag)) return ERR_STOPPED;
         if (limit == 0) return 0;
+        char* buffer = writer.Buffer();
+        if (!buffer) return ERR_BUFFER_TOO_SMALL;  // no memory, or a write failed: Finish tells which
         DWORD filled = 0;
         bool ended = false;
         bool stopped = false;
+        bool timed = false;
         int failure = 0;
         while (filled < chunkSize) {
             DWORD ready = 0;
@@ -123,7 +116,7 @@ int StreamBody(HINTERNET request, HANDLE file, unsigned chunkSize, long long ski
             }
             DWORD room = chunkSize - filled;
             DWORD read = 0;
-            if (!::WinHttpReadData(request, buffer.get() + filled, ready < room ? ready : room, &read)) {
+            if (!::WinHttpReadData(request, buffer + filled, ready < room ? ready : room, &read)) {
                 failure = LastError();
                 break;
             }
@@ -137,9 +130,15 @@ int StreamBody(HINTERNET request, HANDLE file, unsigned chunkSize, long long ski
                 stopped = true;
                 break;
             }
-            if (::GetTickCount64() - lastReport >= kProgressIntervalMs) break;
+            if (::GetTickCount64() - lastReport >= kProgressIntervalMs) {
+                timed = true;
+                break;
+            }
         }
-        if (int rc = WriteChunk(file, buffer.get(), filled, skip, limit, callback, context)) return rc;
+        QueueUsable(writer, buffer, filled, skip, limit);
+        if (timed) {
+            if (int rc = writer.Finish()) return rc;
+        }
         lastReport = ::GetTickCount64();
         if (failure) return failure;
         if (stopped) return ERR_STOPPED;
@@ -148,6 +147,17 @@ int StreamBody(HINTERNET request, HANDLE file, unsigned chunkSize, long long ski
             return skip > 0 ? ERR_HTTP_STATUS : 0;  // a body shorter than the skipped part is not the file
         }
     }
+}
+
+// Streams the body to file; whatever ends it, every byte read is on disk and
+// reported before it returns. A failed write comes before any other reason.
+int StreamBody(HINTERNET request, HANDLE file, unsigned chunkSize, long long skip, long long limit,
+               ProgressCallback callback, std::atomic<int>* stopFlag, void* context) {
+    if (chunkSize == 0) return ERR_BUFFER_TOO_SMALL;
+    ChunkWriter writer(file, chunkSize, callback, context);
+    const int rc = ReadBody(request, writer, chunkSize, skip, limit, stopFlag);
+    if (int written = writer.Finish()) return written;
+    return rc;
 }
 }  // namespace
 

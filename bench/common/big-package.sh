@@ -1,8 +1,8 @@
 # Sourced by the download benches (after root and build are set): the local
 # setup service serving one big package from a fresh work folder, both gone
 # when the script ends. Sets work, state, port, file, url, size and md5, and
-# the helpers win (a Linux path as Wine sees it) and best (the smaller of two
-# numbers).
+# the helpers win (a Linux path as Wine sees it), best (the smaller of two
+# numbers) and median (of its arguments).
 # usage: serve_big_package <MiB>
 serve_big_package() {
   work=$(mktemp -d)
@@ -20,3 +20,4 @@ serve_big_package() {
 
 win() { local p="$1"; echo "Z:${p//\//\\}"; }
 best() { echo "if ($1 < $2) $1 else $2" | bc -l; }
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

@@ -616,6 +616,9 @@ TEST(InstallChild, KeyboardOnly) {
 TEST(InstallFlow, ScreenReaderInAnotherProcess) {
     if (StartedWithSns()) GTEST_SKIP();
     local_service::ResetFaults();
+    // Downloads of a second or more each: the rows' once-a-second refresh
+    // shows their progress before the Finish page.
+    ASSERT_TRUE(local_service::SetFault("rate", "128"));
     ComApartment com;
     ChildTests child(ServiceAddress(), L"InstallChild.ServesAReader");
     ASSERT_TRUE(child.Started());
@@ -695,6 +698,7 @@ TEST(InstallFlow, ScreenReaderInAnotherProcess) {
     EXPECT_TRUE(a11y::State(done) & STATE_SYSTEM_FOCUSED);
     EXPECT_EQ(done->accDoDefaultAction(a11y::Self()), S_OK);
     child.Finish();
+    local_service::ResetFaults();
 }
 
 TEST(InstallChild, ServesAReader) {

@@ -30,6 +30,7 @@
 #include "tests/app/InstallerWindow.h"
 #include "tests/app/StandIns.h"
 #include "tests/common/CapturedLog.h"
+#include "tests/common/ChildProcess.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +73,35 @@ TEST(InstallUnits, AnInstallerNamedLikeTheClientSurvivesTheClosingStep) {
     EXPECT_NE(::GetFileAttributesW(installer.File(L"survived.txt").c_str()), INVALID_FILE_ATTRIBUTES)
         << "the closing step ended the installer itself";
     EXPECT_EQ(installer.ExitCode(0), 0u);
+}
+
+// Run in a copy of this program named like the client: a client with no
+// window to be asked to close, so closing it takes the closing step's whole
+// wait before it is terminated.
+TEST(ClientStandIn, IgnoresClosing) {
+    if (OwnExeName() != L"Vantor.exe") GTEST_SKIP() << "only as a client stand-in";
+    ::Sleep(120000);
+}
+
+TEST(InstallUnits, TheWindowAppearsWhileAClientThatIgnoresClosingStillRuns) {
+    if (StartedWithSns()) GTEST_SKIP();
+    RunChildTests(L"127.0.0.1:" + std::to_wstring(local_service::Port()), L"InstallUnitsChild.ClientStillRunning");
+}
+
+TEST(InstallUnitsChild, ClientStillRunning) {
+    if (!StartedWithSns()) GTEST_SKIP() << "runs in the child process only";
+    StandIns client(L"Vantor.exe", 1, L"ClientStandIn.IgnoresClosing");
+    ASSERT_EQ(client.Started(), 1u);
+    ASSERT_TRUE(SeenRunning(L"Vantor.exe", 1));
+    InstallerWindow window;
+    // The window is up and drawn while the client runs: closing it is the
+    // preparation worker's first step, not the window's.
+    EXPECT_TRUE(::IsWindowVisible(window.Hwnd()));
+    EXPECT_FALSE(client.AnyEnded()) << "the client was closed before the window appeared";
+    // It is still closed, as before, and the preparation goes on after it.
+    EXPECT_TRUE(PumpUntil([&client] { return client.AnyEnded(); }, 90000));
+    ASSERT_TRUE(PumpUntilPreparationEnds(90000));
+    EXPECT_TRUE(FindControl(L"SetupLayout")->IsVisible());
 }
 
 TEST(InstallUnits, DailyLogOpensUnderAProfileOutsideTheAnsiCodePage) {

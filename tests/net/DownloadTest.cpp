@@ -316,3 +316,52 @@ TEST_F(Download, RangeToFileWritesIntoAGuidNamedTemporaryFile) {
     EXPECT_EQ(before, TemporaryFileCount());
     EXPECT_EQ(package_, ReadFileBytes(dir_.File(L"p.exe")));
 }
+
+namespace {
+// Every report checks that the bytes it counts are already in the file: the
+// writer works beside the network reads, the count must never run ahead.
+struct CountedOnDisk {
+    std::wstring path;
+    long long reported = 0;
+    bool ahead = false;
+};
+void CountOnDisk(int bytes, void* context) {
+    auto* state = static_cast<CountedOnDisk*>(context);
+    state->reported += bytes;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(state->path.c_str(), GetFileExInfoStandard, &data) ||
+        static_cast<long long>(data.nFileSizeLow) < state->reported)
+        state->ahead = true;
+}
+}  // namespace
+
+TEST_F(Download, EveryReportedByteIsOnDiskWhenItIsReported) {
+    CountedOnDisk state;
+    state.path = dir_.File(L"p.exe");
+    ASSERT_EQ(0, Handler().DownloadResume(state.path, 0, 0, 8192, CountOnDisk, &running_, &state));
+    EXPECT_FALSE(state.ahead);
+    EXPECT_EQ(static_cast<long long>(package_.size()), state.reported);
+    EXPECT_EQ(package_, ReadFileBytes(state.path));
+}
+
+TEST_F(Download, ACutInsideAChunkLeavesExactlyTheReceivedBytesCountedAndResumes) {
+    // Cut at an odd byte, several chunks in: chunks being written when the
+    // connection breaks must all be on disk, and counted, before the return.
+    const size_t cut = 5 * 16384 + 4321;
+    ASSERT_LT(cut, package_.size());
+    ASSERT_TRUE(local_service::SetFault("drop_after", std::to_string(cut)));
+    CountedOnDisk state;
+    state.path = dir_.File(L"p.exe");
+    EXPECT_EQ(ERROR_WINHTTP_CONNECTION_ERROR,
+              Handler().DownloadResume(state.path, 0, 0, 16384, CountOnDisk, &running_, &state));
+    EXPECT_FALSE(state.ahead);
+    EXPECT_EQ(static_cast<long long>(cut), state.reported);
+    EXPECT_EQ(package_.substr(0, cut), ReadFileBytes(state.path));
+
+    ASSERT_TRUE(local_service::ResetFaults());
+    ASSERT_EQ(0, Handler().DownloadResume(state.path, static_cast<int>(state.reported), 0, 16384, CountOnDisk,
+                                          &running_, &state));
+    EXPECT_EQ("bytes=" + std::to_string(cut) + "-", RangeOfLastRequest());
+    EXPECT_EQ(static_cast<long long>(package_.size()), state.reported);
+    EXPECT_EQ(package_, ReadFileBytes(state.path));
+}

@@ -4,7 +4,12 @@
 // with the code stored in its payload. The payload is appended to the program:
 //   [content][file name, UTF-8][u32 content length][u32 name length]
 //   [i32 exit code]["KSPKG001"]
-// so one binary yields several distinct packages.
+// or, for a setup that takes a fixed time,
+//   ... [i32 exit code][u32 milliseconds]["KSPKG002"]
+// (it exits that long after its process was created), so one binary yields
+// several distinct packages.
+#include "support/ProcessClock.h"
+
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -16,6 +21,7 @@
 
 namespace {
 constexpr char kMagic[8] = {'K', 'S', 'P', 'K', 'G', '0', '0', '1'};
+constexpr char kTimedMagic[8] = {'K', 'S', 'P', 'K', 'G', '0', '0', '2'};
 constexpr int kBadArguments = 87;
 constexpr int kBadPackage = 13;
 constexpr int kWriteFailed = 29;
@@ -24,6 +30,7 @@ struct Payload {
     std::string content;
     std::wstring fileName;
     int exitCode = 0;
+    DWORD durationMs = 0;  // 0: as fast as it can
 };
 
 bool ReadAt(HANDLE file, LONGLONG offset, void* into, DWORD length) {
@@ -41,24 +48,30 @@ bool ReadPayload(Payload& payload) {
     if (file == INVALID_HANDLE_VALUE) return false;
     bool ok = false;
     LARGE_INTEGER size{};
+    unsigned char magic[8] = {};
     unsigned char tail[20] = {};
-    if (::GetFileSizeEx(file, &size) && size.QuadPart >= 20 && ReadAt(file, size.QuadPart - 20, tail, 20) &&
-        std::memcmp(tail + 12, kMagic, 8) == 0) {
-        uint32_t contentLength, nameLength;
-        int32_t exitCode;
-        std::memcpy(&contentLength, tail, 4);
-        std::memcpy(&nameLength, tail + 4, 4);
-        std::memcpy(&exitCode, tail + 8, 4);
-        LONGLONG start = size.QuadPart - 20 - nameLength - static_cast<LONGLONG>(contentLength);
-        if (start >= 0 && nameLength > 0 && nameLength < 1024) {
-            std::string name(nameLength, '\0');
-            payload.content.resize(contentLength);
-            ok = ReadAt(file, start + contentLength, &name[0], nameLength) &&
-                 (contentLength == 0 || ReadAt(file, start, &payload.content[0], contentLength));
-            int wide = ::MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-            payload.fileName.resize(static_cast<size_t>(wide));
-            ::MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), &payload.fileName[0], wide);
-            payload.exitCode = exitCode;
+    if (::GetFileSizeEx(file, &size) && size.QuadPart >= 24 && ReadAt(file, size.QuadPart - 8, magic, 8)) {
+        const bool timed = std::memcmp(magic, kTimedMagic, 8) == 0;
+        const LONGLONG tailAt = size.QuadPart - (timed ? 24 : 20);
+        if ((timed || std::memcmp(magic, kMagic, 8) == 0) && ReadAt(file, tailAt, tail, timed ? 16 : 12)) {
+            uint32_t contentLength, nameLength;
+            int32_t exitCode;
+            std::memcpy(&contentLength, tail, 4);
+            std::memcpy(&nameLength, tail + 4, 4);
+            std::memcpy(&exitCode, tail + 8, 4);
+            if (timed) std::memcpy(&payload.durationMs, tail + 12, 4);
+            LONGLONG start = tailAt - nameLength - static_cast<LONGLONG>(contentLength);
+            if (start >= 0 && nameLength > 0 && nameLength < 1024) {
+                std::string name(nameLength, '\0');
+                payload.content.resize(contentLength);
+                ok = ReadAt(file, start + contentLength, &name[0], nameLength) &&
+                     (contentLength == 0 || ReadAt(file, start, &payload.content[0], contentLength));
+                int wide = ::MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+                payload.fileName.resize(static_cast<size_t>(wide));
+                ::MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), &payload.fileName[0],
+                                      wide);
+                payload.exitCode = exitCode;
+            }
         }
     }
     ::CloseHandle(file);
@@ -94,5 +107,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
               (::WriteFile(out, payload.content.data(), static_cast<DWORD>(payload.content.size()), &written, nullptr) &&
                written == payload.content.size());
     ::CloseHandle(out);
+    if (payload.durationMs) {
+        const double elapsed = MsSinceProcessStart();
+        if (elapsed >= 0 && elapsed < payload.durationMs) ::Sleep(static_cast<DWORD>(payload.durationMs - elapsed));
+    }
     return ok ? payload.exitCode : kWriteFailed;
 }

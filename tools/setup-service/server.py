@@ -35,18 +35,24 @@ import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 TRAILER_MAGIC = b"KSPKG001"
+TIMED_TRAILER_MAGIC = b"KSPKG002"  # the trailer also holds how long the setup takes
 RESPONSE_LIMIT = 163838  # the largest answer the installer's buffer accepts
 INSTALL_FIELDS = ["setup_name", "setup_type", "win_ver", "office_ver", "netf_ver", "local_ver"]
 STATISTICS_FIELDS = ["ver", "type", "rdtype", "remark", "view_mode"]
 
 
 def build_package(sample, payload):
-    """The sample program followed by its payload trailer."""
+    """The sample program followed by its payload trailer. "pad_kib" adds
+    that many KiB of zeros to the content (a package of a chosen size);
+    "duration_ms" makes a setup that takes that long."""
     name = payload.get("file", "payload.txt").encode("utf-8")
-    content = payload.get("text", "").encode("utf-8")
+    content = payload.get("text", "").encode("utf-8") + b"\0" * (1024 * int(payload.get("pad_kib", 0)))
     exit_code = int(payload.get("exit", 0))
-    trailer = content + name + struct.pack("<IIi", len(content), len(name), exit_code) + TRAILER_MAGIC
-    return sample + trailer
+    trailer = content + name + struct.pack("<IIi", len(content), len(name), exit_code)
+    duration = int(payload.get("duration_ms", 0))
+    if duration:
+        return sample + trailer + struct.pack("<I", duration) + TIMED_TRAILER_MAGIC
+    return sample + trailer + TRAILER_MAGIC
 
 
 def write_big_package(path, sample, mib):
@@ -419,9 +425,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             count = max(0, min(count, int(drop_at) - first))
         stall_at = svc.fault("stall_after")
         trickle = svc.fault("trickle")
+        rate = svc.fault("rate")
         self.wfile.flush()
         with open(path, "rb") as f:
-            if trickle:
+            if rate:
+                self.send_at_rate(f, first, count, int(rate) * 1024)
+            elif trickle:
                 self.send_trickle(f, first, count, int(trickle), float(svc.fault("trickle_ms") or 200) / 1000)
             elif stall_at and int(stall_at) < count:
                 head = int(stall_at)
@@ -441,21 +450,43 @@ class Handler(http.server.BaseHTTPRequestHandler):
             except OSError:
                 pass
 
-    def send_trickle(self, f, first, count, piece, pause):
-        """Sends count bytes from first, piece bytes at a time with a pause
-        between them; a reset sends the rest at once."""
+    def send_in_pieces(self, f, first, count, piece, between):
+        """Sends count bytes from first, piece bytes at a time; between(sent)
+        runs after each piece but the last and returns the next piece's size."""
         sent = 0
         try:
             while sent < count:
                 n = min(piece, count - sent)
                 self.connection.sendfile(f, first + sent, n)
                 sent += n
-                if sent < count and not self.service.fault("trickle"):
-                    piece = count - sent
-                elif sent < count:
-                    self.service.wake.wait(pause)
+                if sent < count:
+                    piece = between(sent)
         except OSError:
             self.close_connection = True
+
+    def send_at_rate(self, f, first, count, per_second):
+        """Sends count bytes from first at per_second bytes a second, in
+        pieces of a fiftieth of a second on a fixed schedule (a late piece
+        does not make the whole transfer later)."""
+        piece = max(1, per_second // 50)
+        started = time.monotonic()
+
+        def wait_for_schedule(sent):
+            late = started + sent / per_second - time.monotonic()
+            if late > 0:
+                time.sleep(late)
+            return piece
+        self.send_in_pieces(f, first, count, piece, wait_for_schedule)
+
+    def send_trickle(self, f, first, count, piece, pause):
+        """Sends count bytes from first, piece bytes at a time with a pause
+        between them; a reset sends the rest at once."""
+        def pause_unless_reset(sent):
+            if not self.service.fault("trickle"):
+                return count - sent
+            self.service.wake.wait(pause)
+            return piece
+        self.send_in_pieces(f, first, count, piece, pause_unless_reset)
 
     # --- control ------------------------------------------------------------
     def control(self, url, body):

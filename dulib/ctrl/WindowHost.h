@@ -61,7 +61,9 @@ public:
     void AddMessageHook(duPlugin* plugin);
     void RemoveMessageHook(duPlugin* plugin);
     void ShowTooltip(const wchar_t* text);
-    HWND GetTooltipWindow() const { return tooltip_; }
+    // Made on first need: the common controls' start is not paid before the
+    // first frame.
+    HWND GetTooltipWindow();
     void HideTooltip();
     bool CreateCaret(int width, int height);
     void DestroyCaret();

@@ -173,6 +173,14 @@ void LaunchPrepareWorker() {
     ShowPrepareFailure(app.resultText, FailureKind::Start);
 }
 
+// From the window's queue: at start-up the first frame is out before the
+// worker's thread and the libraries it loads compete with it.
+void LaunchPrepareWorkerSoon() {
+    AppState& app = App();
+    app.prepareRunning = true;
+    if (!PostUiTask(app.mainWindow, LaunchPrepareWorker)) LaunchPrepareWorker();
+}
+
 } // namespace
 
 int FetchSetupList(const std::wstring& installedVersion, FailureClass* failureClass) {
@@ -236,7 +244,7 @@ void StartPrepare() {
         if (app.prepareRunning)
             app.prepareQueued = true;
         else
-            LaunchPrepareWorker();
+            LaunchPrepareWorkerSoon();
     }
 }
 

@@ -33,7 +33,8 @@ void AccessEvents::CompareOne(duPlugin* plugin) {
     Seen now;
     now.name = AccessibleName(host_, plugin);
     AccessibleValue(plugin, &now.value);
-    now.state = AccessibleState(host_, plugin);
+    // The focus is quiet below: no need to ask the system for it.
+    now.state = AccessibleState(host_, plugin, false);
     now.visible = plugin->IsVisible() != FALSE;
     now.kids = AccessibleKids(plugin).size();
     auto it = seen_.find(plugin);

@@ -159,6 +159,10 @@ bool AccessibleValue(duPlugin* plugin, std::wstring* value) {
 }
 
 long AccessibleState(WindowHost* host, duPlugin* plugin) {
+    return AccessibleState(host, plugin, host && ::GetFocus() == host->GetHwnd());
+}
+
+long AccessibleState(WindowHost* host, duPlugin* plugin, bool windowFocused) {
     long state = 0;
     if (!IsValidPlugin(plugin)) return STATE_SYSTEM_UNAVAILABLE;
     const bool shown = IsPluginShown(plugin);
@@ -171,7 +175,6 @@ long AccessibleState(WindowHost* host, duPlugin* plugin) {
     const long role = AccessibleRole(plugin);
     const bool focusable = IsFocusClass(plugin) || role == ROLE_SYSTEM_LISTITEM;
     if (focusable && enabled && shown) state |= STATE_SYSTEM_FOCUSABLE;
-    const bool windowFocused = host && ::GetFocus() == host->GetHwnd();
     duPlugin* focus = host ? host->GetFocusPlugin() : nullptr;
     if (windowFocused && (focus == plugin || (!focus && plugin == host->GetRoot()))) state |= STATE_SYSTEM_FOCUSED;
     if (IsChecked(plugin)) state |= STATE_SYSTEM_CHECKED;

@@ -37,5 +37,9 @@ bool AccessibleValue(duPlugin* plugin, std::wstring* value);
 // focused (the focus plugin while the window has the keyboard), checked,
 // selectable/selected rows, read-only, protected, default.
 long AccessibleState(WindowHost* host, duPlugin* plugin);
+// The same with the answer to "does the window have the keyboard" given:
+// asking the system is a round trip to the display server under Wine, too
+// slow to repeat for every object of a tree.
+long AccessibleState(WindowHost* host, duPlugin* plugin, bool windowFocused);
 // "Enter" for the default button, "Esc" for the cancel button.
 std::wstring AccessibleShortcut(duPlugin* plugin);

@@ -1,6 +1,5 @@
 // The engine's flat operations and the window manager.
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <cwchar>
@@ -40,8 +39,6 @@ void RegisterMenuClass() {
 
 bool InitEngine(HINSTANCE instance) {
     g_instance = instance ? instance : ::GetModuleHandleW(nullptr);
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&icc);
     CreatePluginRegistry();
     if (!g_gdiplus) g_gdiplus = std::make_unique<GdiplusSession>();
     return g_gdiplus->ok();

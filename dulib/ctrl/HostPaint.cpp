@@ -59,10 +59,11 @@ void WindowHost::PaintPlugin(HDC dc, duPlugin* plugin, const RECT& clip) {
     const long long area = static_cast<long long>(r.right - r.left) * (r.bottom - r.top);
     if (plugin->IsCached() && r.right > r.left && r.bottom > r.top && area <= kMaxCachePixels) {
         const int w = r.right - r.left, h = r.bottom - r.top;
-        // Around a single-plugin repaint the others' last renderings serve,
-        // as long as they still show the plugin as it is.
+        // A picture that still shows the plugin as it is serves again, in a
+        // full paint as around a single-plugin repaint; the plugin a repaint
+        // was asked for is drawn afresh.
         SIZE cachedSize{};
-        if (reuseCache_ && plugin->IsCacheFresh() && BitmapSize(plugin->GetCacheBitmap(), &cachedSize, nullptr) &&
+        if (plugin != redrawn_ && plugin->IsCacheFresh() && BitmapSize(plugin->GetCacheBitmap(), &cachedSize, nullptr) &&
             cachedSize.cx == w && cachedSize.cy == h) {
             BlendBitmap(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top,
                         plugin->GetCacheBitmap(), clip.left - r.left, clip.top - r.top, clip.right - clip.left,
@@ -176,6 +177,7 @@ bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
     {
         MemoryDc dc(::CreateCompatibleDC(nullptr));
         SelectGuard select(dc.get(), windowImage_.get());
+        redrawn_ = plugin;
         for (size_t i = start; i < order.size(); ++i) {
             duPlugin* p = order[i];
             if (p == plugin) {
@@ -191,10 +193,9 @@ bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
                                         : L"error DrawUpLayerPlguin IntersectRect NULL\n");
                 continue;
             }
-            reuseCache_ = true;
             DispatchEvent(p, EVENT_PAINT, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(&part));
-            reuseCache_ = false;
         }
+        redrawn_ = nullptr;
         access_->AfterPaint(dc.get(), area, plugin);
     }
     Present(nullptr, &area);
@@ -204,8 +205,16 @@ bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
 void WindowHost::Present(HDC target, const RECT* area) {
     if (!windowImage_) return;
     if (IsLayered()) {
-        caretShown_ = false;  // the update shows the image without the caret
-        PresentLayered(false);
+        // Only the area changed: the rest of what shows stays as it is, but a
+        // caret drawn on it goes, as the update shows the image without it.
+        RECT changed{};
+        if (area) {
+            changed = *area;
+            const RECT caret{caretX_, caretY_, caretX_ + caretWidth_, caretY_ + caretHeight_};
+            if (caretShown_) ::UnionRect(&changed, &changed, &caret);
+        }
+        caretShown_ = false;
+        PresentLayered(false, area ? &changed : nullptr);
         return;
     }
     SIZE size{};
@@ -226,7 +235,7 @@ void WindowHost::Present(HDC target, const RECT* area) {
     }
 }
 
-void WindowHost::PresentLayered(bool withCaret) {
+void WindowHost::PresentLayered(bool withCaret, const RECT* dirty) {
     SIZE size{};
     BYTE* bits = nullptr;
     if (!BitmapSize(windowImage_.get(), &size, &bits)) return;
@@ -252,6 +261,16 @@ void WindowHost::PresentLayered(bool withCaret) {
     MemoryDc dc(::CreateCompatibleDC(nullptr));
     SelectGuard select(dc.get(), shown);
     WindowDc screen(nullptr);
+    // The dirty rectangle spares the copy of what did not change (and, where
+    // the system honours it, the transfer to the display).
+    RECT changed{};
+    const RECT all{0, 0, size.cx, size.cy};
+    if (dirty && ::IntersectRect(&changed, dirty, &all)) {
+        UPDATELAYEREDWINDOWINFO info{sizeof info, screen.get(), &dst, &size, dc.get(), &src, 0, &blend, ULW_ALPHA,
+                                     &changed};
+        // Refused when the window's size is not the image's: then all of it.
+        if (::UpdateLayeredWindowIndirect(hwnd_, &info)) return;
+    }
     ::UpdateLayeredWindow(hwnd_, screen.get(), &dst, &size, dc.get(), &src, 0, &blend, ULW_ALPHA);
 }
 

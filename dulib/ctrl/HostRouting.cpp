@@ -218,7 +218,7 @@ bool WindowHost::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
         return false;
     case WM_WINDOWPOSCHANGED: {
         const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
-        if (pos && !(pos->flags & SWP_NOSIZE) && IsValidPlugin(root_)) {
+        if (attached_ && pos && !(pos->flags & SWP_NOSIZE) && IsValidPlugin(root_)) {
             {
                 LayoutScope layout(this);
                 root_->Resize(nullptr);

@@ -86,21 +86,32 @@ bool WindowHost::Attach(const tinyxml2::XMLElement* element) {
         ::SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, 0x37);
 
         OpenUiTaskQueue(hwnd_);
-        attached_ = true;
         if (IsValidPlugin(root_)) root_->PositionWindow();
         // Placed against the final client area even when positioning changed
         // no size (layouts arrange here).
         if (IsValidPlugin(root_)) root_->Resize(nullptr);
+        // Only now: the tree is laid out once, and painted once below, not
+        // at every step of getting there.
+        attached_ = true;
     }
     --depth_;
     if (torndown_) return false;  // the window went away meanwhile
     if (IsLayered()) PaintWindow(nullptr);
+    else if (IsValidPlugin(root_)) root_->ApplyRegion();
+    // Before any pointer message reaches the window, once the first frame is out.
+    PostUiTask(hwnd_, [this] { GetTooltipWindow(); });
+    return true;
+}
 
+HWND WindowHost::GetTooltipWindow() {
+    if (tooltip_ || torndown_) return tooltip_;
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&icc);
     tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, L"", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetEngineInstance(), nullptr);
     if (tooltip_)
         ::SetWindowPos(tooltip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    return true;
+    return tooltip_;
 }
 
 void WindowHost::Teardown() {

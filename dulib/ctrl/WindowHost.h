@@ -61,7 +61,9 @@ public:
     void AddMessageHook(duPlugin* plugin);
     void RemoveMessageHook(duPlugin* plugin);
     void ShowTooltip(const wchar_t* text);
-    HWND GetTooltipWindow() const { return tooltip_; }
+    // Made on first need: the common controls' start is not paid before the
+    // first frame.
+    HWND GetTooltipWindow();
     void HideTooltip();
     bool CreateCaret(int width, int height);
     void DestroyCaret();
@@ -128,7 +130,9 @@ private:
     void TrackPointer();
     void PaintPlugin(HDC dc, duPlugin* plugin, const RECT& clip);
     void Present(HDC target, const RECT* area);
-    void PresentLayered(bool withCaret);
+    // The window image (with the caret when asked) on the layered window;
+    // with `dirty`, only that rectangle has changed since the last update.
+    void PresentLayered(bool withCaret, const RECT* dirty = nullptr);
     void CaretTick();
 
     HWND tooltip_ = nullptr;
@@ -160,7 +164,7 @@ private:
     bool tooltipTracking_ = false;
     int depth_ = 0;             // nesting of WindowProc calls
     bool torndown_ = false;
-    bool reuseCache_ = false;  // painting around a single plugin
+    duPlugin* redrawn_ = nullptr;  // the plugin a single repaint draws afresh
     bool attached_ = false;    // the tree is complete and the window set up
     std::unique_ptr<WindowAccess> access_;
     int layoutDepth_ = 0;

@@ -98,10 +98,33 @@ void duRectStyle::DrawBorder(HDC dc, const RECT& placed, int alpha) {
     }
 }
 
+namespace {
+// Wider than any surface the engine draws on; a clip box wider still is left
+// to the blend.
+constexpr LONG kMaxGradientSpan = 16384;
+}  // namespace
+
 // A solid fill is the colour laid over the area with the draw alpha: one
-// stretched blend of a single premultiplied pixel does it at GDI speed.
+// stretched blend of a single premultiplied pixel does it at GDI speed. Fully
+// opaque, the colour simply replaces what lies below, and a fill of one
+// colour (a gradient between two equal corners, which writes the alpha
+// channel too) gives the same pixels several times faster.
 void duRectStyle::FillPremultiplied(HDC dc, const RECT& r, COLORREF color, int alpha) {
     if (r.right <= r.left || r.bottom <= r.top) return;
+    RECT part{};
+    if (alpha >= 255 && ::GetClipBox(dc, &part) != ERROR) {
+        // Only what can show: the gradient's arithmetic overflows over huge
+        // spans.
+        if (!::IntersectRect(&part, &part, &r)) return;
+        const auto channel = [](BYTE c) { return static_cast<COLOR16>(c << 8); };
+        const COLOR16 red = channel(GetRValue(color)), green = channel(GetGValue(color)), blue = channel(GetBValue(color));
+        TRIVERTEX corners[2] = {{part.left, part.top, red, green, blue, 0xFF00},
+                                {part.right, part.bottom, red, green, blue, 0xFF00}};
+        GRADIENT_RECT span = {0, 1};
+        if (part.right - part.left <= kMaxGradientSpan && part.bottom - part.top <= kMaxGradientSpan &&
+            ::GradientFill(dc, corners, 2, &span, 1, GRADIENT_FILL_RECT_H))
+            return;
+    }
     BYTE* bits = nullptr;
     BitmapHandle pixel(CreateDib32(1, 1, &bits));
     if (!pixel) return;

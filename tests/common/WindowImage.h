@@ -5,6 +5,7 @@
 #include <gdiplus.h>
 
 #include <string>
+#include <vector>
 
 #include "dulib/ctrl/WindowHost.h"
 
@@ -41,4 +42,39 @@ inline bool SaveWindowImage(HWND hwnd, const std::wstring& path) {
         Gdiplus::DllExports::GdipSaveImageToFile(bitmap, path.c_str(), &kPngEncoder, nullptr) == Gdiplus::Ok;
     Gdiplus::DllExports::GdipDisposeImage(bitmap);
     return ok;
+}
+
+// What the display shows of the window's client area, read back from the
+// screen (a layered window over the black root of Xvfb), as 0x00RRGGBB rows
+// top-down; empty when it could not be read.
+inline std::vector<DWORD> ScreenPixels(HWND hwnd) {
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    POINT origin{0, 0};
+    ::ClientToScreen(hwnd, &origin);
+    const int w = client.right, h = client.bottom;
+    std::vector<DWORD> pixels;
+    if (w <= 0 || h <= 0) return pixels;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP copy = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HGDIOBJ old = ::SelectObject(dc, copy);
+    const bool ok = copy && ::BitBlt(dc, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    ::GdiFlush();
+    if (ok) {
+        pixels.assign(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + static_cast<size_t>(w) * h);
+        for (DWORD& p : pixels) p &= 0x00FFFFFF;
+    }
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+    if (copy) ::DeleteObject(copy);
+    return pixels;
 }

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/common/WindowImage.h"
 #include "tests/dulib/ctrl/GuiHarness.h"
 
 using namespace guitest;
@@ -585,6 +586,105 @@ TEST(Painting, LayeredCaretBlinksOverTheWindowImage) {
     EXPECT_FALSE(h->IsCaretDrawn());
     h->DestroyCaret();
     EXPECT_EQ(0xFFFFFFFFu, w.Pixel(5, 5));
+}
+
+// ---- what the display shows of single-control redraws ---------------------------
+
+namespace {
+std::wstring PresentSkin() {
+    return SkinDocument(LR"XML(<duwindow name="S" width="200" height="100" style="white" layered="true">
+  <button name="Btn" left="10" top="10" width="60" height="30" style="btn"/>
+  <button name="Other" left="100" top="10" width="60" height="30" style="btn"/>
+  <static name="Card" cached="true" left="10" top="50" width="60" height="40" style="green"/>
+</duwindow>)XML");
+}
+
+// The window image as the screen shows it: premultiplied colours over black.
+std::vector<DWORD> ImageAsShown(const TestWindow& w) {
+    std::vector<DWORD> out;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x) out.push_back(w.Pixel(x, y) & 0x00FFFFFF);
+    return out;
+}
+}  // namespace
+
+TEST(Painting, ARedrawPresentsOnlyTheRedrawnControlsRectangle) {
+    TempDir dir;
+    WriteSkin(dir, PresentSkin());
+    TestWindow w(dir, L"S");
+    ASSERT_TRUE(w.Ok());
+    const std::vector<DWORD> before = ScreenPixels(w.Hwnd());
+    ASSERT_EQ(before.size(), 200u * 100u);
+    ASSERT_EQ(before, ImageAsShown(w)) << "the screen shows the window image";
+    // The window image changes outside the button without being presented...
+    DIBSECTION ds{};
+    ASSERT_TRUE(WindowImageOf(w.Hwnd(), &ds));
+    auto* bits = static_cast<DWORD*>(ds.dsBm.bmBits);
+    for (int y = 50; y < 90; ++y)
+        for (int x = 100; x < 190; ++x) bits[y * 200 + x] = 0xFF123456;
+    // ...then the button alone changes and is redrawn: the screen shows its
+    // new look and nothing else changed.
+    w.Get(L"Btn")->SetState(STATE_OVER);
+    ASSERT_TRUE(RedrawPlugin(w.Get(L"Btn"), FALSE));
+    const std::vector<DWORD> after = ScreenPixels(w.Hwnd());
+    ASSERT_EQ(after.size(), before.size());
+    int changedOutside = 0;
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            const bool inButton = x >= 10 && x < 70 && y >= 10 && y < 40;
+            if (inButton) ASSERT_EQ(0x0000C800u, after[y * 200 + x]) << x << "," << y;
+            else if (after[y * 200 + x] != before[y * 200 + x]) ++changedOutside;
+        }
+    }
+    EXPECT_EQ(0, changedOutside) << "pixels outside the button changed on the screen";
+}
+
+TEST(Painting, PartialPresentsAddUpToAFullRepaint) {
+    TempDir dir;
+    WriteSkin(dir, PresentSkin());
+    TestWindow w(dir, L"S");
+    ASSERT_TRUE(w.Ok());
+    // Hover, press and leave the buttons; a cached control changes its look.
+    w.Move(20, 20);
+    w.Down(20, 20);
+    w.Move(120, 20);
+    w.Up(120, 20);
+    w.Move(130, 25);
+    w.Get(L"Card")->SetStyle(L"red");
+    ASSERT_TRUE(RedrawPlugin(w.Get(L"Card"), FALSE));
+    w.Get(L"Card")->SetStyle(L"blue");
+    ASSERT_TRUE(RedrawPlugin(w.Get(L"Card"), FALSE));
+    const std::vector<DWORD> image = ImageAsShown(w);
+    const std::vector<DWORD> shown = ScreenPixels(w.Hwnd());
+    EXPECT_EQ(0x000000FFu, image[60 * 200 + 20]);
+    EXPECT_EQ(0x0000C800u, image[20 * 200 + 120]) << "the pointer is over the second button";
+    // A full repaint, every picture drawn afresh, gives the same image and the
+    // same screen.
+    for (duPlugin* p : w.Host()->GetZorderList().PaintOrder()) p->InvalidateCache();
+    w.FullPaint();
+    EXPECT_EQ(image, ImageAsShown(w));
+    EXPECT_EQ(shown, ScreenPixels(w.Hwnd()));
+    EXPECT_EQ(shown, image);
+}
+
+TEST(Painting, ARedrawElsewhereTakesTheLayeredCaretAway) {
+    TempDir dir;
+    WriteSkin(dir, PresentSkin());
+    TestWindow w(dir, L"S");
+    ASSERT_TRUE(w.Ok());
+    WindowHost* h = w.Host();
+    ASSERT_TRUE(h->CreateCaret(2, 10));
+    h->SetCaretPos(150, 60);
+    h->ShowCaret();
+    w.Timer(h->GetCaretTimerId());
+    ASSERT_TRUE(h->IsCaretDrawn());
+    EXPECT_EQ(0u, ScreenPixels(w.Hwnd())[65 * 200 + 150]) << "the caret shows";
+    // The button's redraw shows the image without the caret, there too.
+    w.Get(L"Btn")->SetState(STATE_OVER);
+    ASSERT_TRUE(RedrawPlugin(w.Get(L"Btn"), FALSE));
+    EXPECT_FALSE(h->IsCaretDrawn());
+    EXPECT_EQ(0x00FFFFFFu, ScreenPixels(w.Hwnd())[65 * 200 + 150]);
+    h->DestroyCaret();
 }
 
 // ---- worker threads ----------------------------------------------------------------

@@ -19,22 +19,20 @@ RECT PlaceStyleRect(int left, int top, int right, int bottom, int width, int hei
     return r;
 }
 
-namespace {
-
 // Under Wine, making and deleting a memory DC costs ten times the blend of a
-// small picture, and a paint makes dozens of blends: each thread keeps one
-// DC to select sources into. The bitmap goes out again after each painter
-// call, so that it can be deleted; nested uses restore each other's.
-HDC SourceDc() {
-    thread_local MemoryDc source(::CreateCompatibleDC(nullptr));
-    return source.get();
+// small picture, and a paint makes dozens of blends.
+HDC ScratchDc() {
+    thread_local MemoryDc scratch(::CreateCompatibleDC(nullptr));
+    return scratch.get();
 }
+
+namespace {
 
 // The image's bitmap selected into the source DC for all blits of a painter
 // call (tiling makes thousands of them).
 class BlitSource {
 public:
-    explicit BlitSource(HBITMAP bitmap) : source_(SourceDc()), select_(source_, bitmap) {}
+    explicit BlitSource(HBITMAP bitmap) : source_(ScratchDc()), select_(source_, bitmap) {}
     bool Blend(HDC dc, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh, int alpha) const {
         if (!dc || !source_ || dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return false;
         BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(std::clamp(alpha, 0, 255)), AC_SRC_ALPHA};

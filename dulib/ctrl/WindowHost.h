@@ -165,6 +165,7 @@ private:
     int depth_ = 0;             // nesting of WindowProc calls
     bool torndown_ = false;
     duPlugin* redrawn_ = nullptr;  // the plugin a single repaint draws afresh
+    bool underlayClear_ = false;   // nothing drawn yet on the cleared image area being painted
     bool attached_ = false;    // the tree is complete and the window set up
     std::unique_ptr<WindowAccess> access_;
     int layoutDepth_ = 0;

@@ -134,13 +134,13 @@ bool DrawAlphaText(HDC dc, HFONT font, COLORREF color, const wchar_t* text, int 
         return false;
     BYTE* backBits = nullptr;
     BitmapHandle back(CreateDib32(w, h, &backBits));
-    MemoryDc backDc(::CreateCompatibleDC(dc));
+    HDC backDc = ScratchDc();
     if (!back || !backDc) return false;
     auto* background = reinterpret_cast<DWORD*>(backBits);
     const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
     {
-        SelectGuard selectBack(backDc.get(), back.get());
-        CopyUnderlay(dc, x, y, w, h, clip, backDc.get());
+        SelectGuard selectBack(backDc, back.get());
+        CopyUnderlay(dc, x, y, w, h, clip, backDc);
         ::GdiFlush();
     }
 

@@ -34,6 +34,11 @@ bool PaintStretchPartAll(HDC dc, const RECT& dest, duImage* image, const RECT& s
 bool PaintImageMode(HDC dc, const wchar_t* mode, const RECT& dest, duImage* image, const RECT& source, int left,
                     int right, int top, int bottom, int alpha);
 
+// A memory DC this thread keeps for pictures selected in for a moment (a
+// blend's source, a scratch copy); select with SelectGuard and let go
+// before the call ends, so that the bitmap can be deleted.
+HDC ScratchDc();
+
 // Blends (sx, sy, sw, sh) of a 32-bit premultiplied bitmap onto (dx, dy, dw, dh).
 bool BlendBitmap(HDC dc, int dx, int dy, int dw, int dh, HBITMAP bitmap, int sx, int sy, int sw, int sh,
                  int alpha);

@@ -570,14 +570,14 @@ def dib_entry(img):
 
 
 def icon_file(images, kind=1, hotspots=None):
-    """An .ico (kind 1) or .cur (kind 2) file from RGBA images; 256-pixel entries as PNG."""
+    """An .ico (kind 1) or .cur (kind 2) file from RGBA images; icon entries of 64 pixels and more as PNG (a 128-pixel DIB alone is 67 KB of the download)."""
     count = len(images)
     head = struct.pack("<HHH", 0, kind, count)
     entries, blobs = b"", b""
     offset = 6 + 16 * count
     for i, img in enumerate(images):
         w, h = img.size
-        if w >= 256:
+        if w >= 256 or (kind == 1 and w >= 64):
             buf = BytesIO()
             img.save(buf, "PNG", optimize=True)
             data = buf.getvalue()

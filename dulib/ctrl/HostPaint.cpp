@@ -33,6 +33,10 @@ bool BitmapSize(HBITMAP bitmap, SIZE* size, BYTE** bits) {
     return true;
 }
 
+// Declared opaque by the skin, or drawing an opaque fill over all of itself
+// now: nothing below it shows.
+bool HidesBelow(duPlugin* plugin) { return plugin->IsOpaque() || plugin->PaintsOpaque(); }
+
 // Zero (transparent black) over rect r of a top-down 32-bit image.
 void ClearArea(BYTE* bits, SIZE size, const RECT& r) {
     RECT a{};
@@ -168,7 +172,7 @@ bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
     size_t start = 0;
     if (self == SIZE_MAX) {
         start = 0;  // not in the tables: repaint the whole area
-    } else if (plugin->IsOpaque()) {
+    } else if (IsPluginShown(plugin) && HidesBelow(plugin)) {
         start = self;
     } else {
         // The nearest level below whose opaque plugins together cover the area.
@@ -177,7 +181,7 @@ bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
             RegionHandle covered(::CreateRectRgn(0, 0, 0, 0));
             for (size_t i = levelStart[li]; i < end; ++i) {
                 duPlugin* p = order[i];
-                if (!IsValidPlugin(p) || !p->IsOpaque() || !IsPluginShown(p)) continue;
+                if (!IsValidPlugin(p) || !IsPluginShown(p) || !HidesBelow(p)) continue;
                 RECT v = GetVisibleRect(p), part;
                 if (!::IntersectRect(&part, &v, &area)) continue;
                 RegionHandle piece(::CreateRectRgnIndirect(&part));
@@ -206,7 +210,12 @@ bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
                 continue;
             }
             if (!IsValidPlugin(p) || !IsPluginShown(p)) continue;
-            RECT v = GetVisibleRect(p), part;
+            // A control away from the area is neither beneath nor above it;
+            // one over the area that its parents cut away is worth a word.
+            RECT own, part;
+            p->GetRect(&own);
+            if (!::IntersectRect(&part, &own, &area)) continue;
+            const RECT v = GetVisibleRect(p);
             if (!::IntersectRect(&part, &v, &area)) {
                 if (self != SIZE_MAX)
                     DebugTrace(i < self ? L"error DrawDownLayerPlguin IntersectRect NULL\n"

@@ -7,6 +7,7 @@
 #include <climits>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -685,6 +686,86 @@ TEST(Painting, ARedrawElsewhereTakesTheLayeredCaretAway) {
     EXPECT_FALSE(h->IsCaretDrawn());
     EXPECT_EQ(0x00FFFFFFu, ScreenPixels(w.Hwnd())[65 * 200 + 150]);
     h->DestroyCaret();
+}
+
+TEST(Painting, AnOpaqueControlRedrawnOnceHiddenShowsWhatLayBelowIt) {
+    TempDir dir;
+    WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="S" width="200" height="100" style="white" layered="true">
+  <static name="Declared" opaque="true" left="10" top="10" width="60" height="30" style="blue"/>
+  <button name="Filled" left="100" top="10" width="60" height="30" style="btn"/>
+</duwindow>)XML"));
+    TestWindow w(dir, L"S");
+    ASSERT_TRUE(w.Ok());
+    EXPECT_EQ(0xFF0000C8u, w.Pixel(130, 25));
+    for (const wchar_t* name : {L"Declared", L"Filled"}) {
+        w.Get(name)->SetVisible(FALSE);
+        ASSERT_TRUE(RedrawPlugin(w.Get(name), FALSE));
+    }
+    EXPECT_EQ(0xFFFFFFFFu, w.Pixel(40, 25)) << "the window's white where the opaque control was";
+    EXPECT_EQ(0xFFFFFFFFu, w.Pixel(130, 25));
+}
+
+// The engine's diagnostics about a redraw, caught as the process writes them
+// to the debug output.
+class RedrawDiagnostics {
+public:
+    RedrawDiagnostics() { handler_ = ::AddVectoredExceptionHandler(1, &Catch); }
+    ~RedrawDiagnostics() { ::RemoveVectoredExceptionHandler(handler_); }
+    RedrawDiagnostics(const RedrawDiagnostics&) = delete;
+    RedrawDiagnostics& operator=(const RedrawDiagnostics&) = delete;
+    static void Clear() { lines().clear(); }
+    static int Count(const char* text) {
+        int n = 0;
+        for (const std::string& line : lines())
+            if (line.find(text) != std::string::npos) ++n;
+        return n;
+    }
+
+private:
+    static std::vector<std::string>& lines() {
+        static std::vector<std::string> all;
+        return all;
+    }
+    static LONG CALLBACK Catch(EXCEPTION_POINTERS* info) {
+        const EXCEPTION_RECORD* r = info->ExceptionRecord;
+        if (r->NumberParameters < 2) return EXCEPTION_CONTINUE_SEARCH;
+        if (r->ExceptionCode == DBG_PRINTEXCEPTION_C) {
+            lines().emplace_back(reinterpret_cast<const char*>(r->ExceptionInformation[1]));
+        } else if (r->ExceptionCode == 0x4001000A) {  // the wide form
+            const auto* wide = reinterpret_cast<const wchar_t*>(r->ExceptionInformation[1]);
+            std::string narrow;
+            for (; *wide; ++wide) narrow += static_cast<char>(*wide < 128 ? *wide : '?');
+            lines().push_back(narrow);
+        }
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    PVOID handler_;
+};
+
+TEST(Painting, ARedrawReportsOnlyControlsOverItsAreaThatTheirParentsHide) {
+    TempDir dir;
+    WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="S" width="300" height="200" style="white" layered="true">
+  <layout name="Box" left="10" top="10" width="50" height="30">
+    <static name="OutOfBox" left="100" top="0" width="40" height="30" style="red"/>
+  </layout>
+  <static name="Glass" left="110" top="10" width="60" height="30" style="half" zorder="3"/>
+  <button name="Far1" left="10" top="100" width="60" height="30" style="btn"/>
+  <button name="Far2" left="100" top="100" width="60" height="30" style="btn"/>
+  <button name="Far3" left="200" top="100" width="60" height="30" style="btn" zorder="5"/>
+  <static name="Far4" left="200" top="150" width="60" height="30" style="green" zorder="5"/>
+</duwindow>)XML"));
+    TestWindow w(dir, L"S");
+    ASSERT_TRUE(w.Ok());
+    RedrawDiagnostics caught;
+    // Far from the glass nothing is beneath or above it: the controls there
+    // are no error. The one under it that its layout cuts away is.
+    RedrawDiagnostics::Clear();
+    ASSERT_TRUE(RedrawPlugin(w.Get(L"Glass"), FALSE));
+    EXPECT_EQ(1, RedrawDiagnostics::Count("error DrawDownLayerPlguin IntersectRect NULL"));
+    EXPECT_EQ(0, RedrawDiagnostics::Count("error DrawUpLayerPlguin IntersectRect NULL"));
+    RedrawDiagnostics::Clear();
+    ASSERT_TRUE(RedrawPlugin(w.Get(L"Far1"), FALSE));
+    EXPECT_EQ(0, RedrawDiagnostics::Count("IntersectRect NULL"));
 }
 
 // ---- worker threads ----------------------------------------------------------------

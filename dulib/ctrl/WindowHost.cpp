@@ -148,7 +148,8 @@ void WindowHost::Teardown() {
     for (auto& t : timers_) ::KillTimer(hwnd_, t.first);
     if (caretTimerId_) ::KillTimer(hwnd_, caretTimerId_);
     if (caretSystem_) ::DestroyCaret();
-    windowImage_.reset();
+    SetWindowImage(nullptr);
+    imageDc_.reset();
     caretBitmap_.reset();
     if (tooltip_) ::DestroyWindow(tooltip_);
     tooltip_ = nullptr;

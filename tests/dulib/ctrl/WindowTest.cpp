@@ -640,6 +640,45 @@ TEST(Painting, ARedrawPresentsOnlyTheRedrawnControlsRectangle) {
     EXPECT_EQ(0, changedOutside) << "pixels outside the button changed on the screen";
 }
 
+TEST(Painting, TheLayeredCaretBlinksByPresentingItsRectangleOnly) {
+    TempDir dir;
+    WriteSkin(dir, PresentSkin());
+    TestWindow w(dir, L"S");
+    ASSERT_TRUE(w.Ok());
+    WindowHost* h = w.Host();
+    ASSERT_TRUE(h->CreateCaret(2, 12));
+    h->SetCaretPos(120, 60);
+    h->ShowCaret();
+    const std::vector<DWORD> before = ScreenPixels(w.Hwnd());
+    ASSERT_EQ(before.size(), 200u * 100u);
+    // The window image changes away from the caret without being presented.
+    DIBSECTION ds{};
+    ASSERT_TRUE(WindowImageOf(w.Hwnd(), &ds));
+    auto* bits = static_cast<DWORD*>(ds.dsBm.bmBits);
+    const std::vector<DWORD> kept(bits, bits + 200 * 100);
+    for (int y = 50; y < 90; ++y)
+        for (int x = 10; x < 70; ++x) bits[y * 200 + x] = 0xFF123456;
+    for (bool shown : {true, false, true}) {
+        ::SendMessageW(w.Hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
+        ASSERT_EQ(shown, h->IsCaretDrawn());
+        const std::vector<DWORD> after = ScreenPixels(w.Hwnd());
+        ASSERT_EQ(after.size(), before.size());
+        int changedOutside = 0;
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 200; ++x) {
+                const bool inCaret = x >= 120 && x < 122 && y >= 60 && y < 72;
+                if (inCaret) ASSERT_EQ(shown ? 0u : before[y * 200 + x], after[y * 200 + x]) << x << "," << y;
+                else if (after[y * 200 + x] != before[y * 200 + x]) ++changedOutside;
+            }
+        }
+        EXPECT_EQ(0, changedOutside) << "a blink showed more than the caret";
+    }
+    for (int y = 50; y < 90; ++y)
+        for (int x = 10; x < 70; ++x) bits[y * 200 + x] = kept[y * 200 + x];
+    EXPECT_EQ(kept, std::vector<DWORD>(bits, bits + 200 * 100)) << "the window image never holds the caret";
+    h->DestroyCaret();
+}
+
 TEST(Painting, PartialPresentsAddUpToAFullRepaint) {
     TempDir dir;
     WriteSkin(dir, PresentSkin());

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <climits>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -600,6 +601,37 @@ std::wstring PresentSkin() {
 </duwindow>)XML");
 }
 
+// Changes `r` of the 200x100 window image without presenting it; null when
+// there is no image.
+DWORD* ChangeImageUnseen(const TestWindow& w, const RECT& r) {
+    DIBSECTION ds{};
+    if (!WindowImageOf(w.Hwnd(), &ds)) return nullptr;
+    auto* bits = static_cast<DWORD*>(ds.dsBm.bmBits);
+    for (LONG y = r.top; y < r.bottom; ++y)
+        for (LONG x = r.left; x < r.right; ++x) bits[y * 200 + x] = 0xFF123456;
+    return bits;
+}
+
+// How two screen reads of the 200x100 window differ: pixels inside `changed`
+// other than `expected` gives them, and pixels outside it that changed.
+struct ScreenChange {
+    int wrongInside = 0;
+    int changedOutside = 0;
+};
+ScreenChange CompareScreens(const std::vector<DWORD>& before, const std::vector<DWORD>& after, const RECT& changed,
+                            const std::function<DWORD(size_t)>& expected) {
+    ScreenChange out;
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            const size_t i = static_cast<size_t>(y) * 200 + x;
+            const POINT at{x, y};
+            if (::PtInRect(&changed, at)) out.wrongInside += after[i] != expected(i);
+            else out.changedOutside += after[i] != before[i];
+        }
+    }
+    return out;
+}
+
 // The window image as the screen shows it: premultiplied colours over black.
 std::vector<DWORD> ImageAsShown(const TestWindow& w) {
     std::vector<DWORD> out;
@@ -618,26 +650,16 @@ TEST(Painting, ARedrawPresentsOnlyTheRedrawnControlsRectangle) {
     ASSERT_EQ(before.size(), 200u * 100u);
     ASSERT_EQ(before, ImageAsShown(w)) << "the screen shows the window image";
     // The window image changes outside the button without being presented...
-    DIBSECTION ds{};
-    ASSERT_TRUE(WindowImageOf(w.Hwnd(), &ds));
-    auto* bits = static_cast<DWORD*>(ds.dsBm.bmBits);
-    for (int y = 50; y < 90; ++y)
-        for (int x = 100; x < 190; ++x) bits[y * 200 + x] = 0xFF123456;
+    ASSERT_NE(nullptr, ChangeImageUnseen(w, RECT{100, 50, 190, 90}));
     // ...then the button alone changes and is redrawn: the screen shows its
     // new look and nothing else changed.
     w.Get(L"Btn")->SetState(STATE_OVER);
     ASSERT_TRUE(RedrawPlugin(w.Get(L"Btn"), FALSE));
     const std::vector<DWORD> after = ScreenPixels(w.Hwnd());
     ASSERT_EQ(after.size(), before.size());
-    int changedOutside = 0;
-    for (int y = 0; y < 100; ++y) {
-        for (int x = 0; x < 200; ++x) {
-            const bool inButton = x >= 10 && x < 70 && y >= 10 && y < 40;
-            if (inButton) ASSERT_EQ(0x0000C800u, after[y * 200 + x]) << x << "," << y;
-            else if (after[y * 200 + x] != before[y * 200 + x]) ++changedOutside;
-        }
-    }
-    EXPECT_EQ(0, changedOutside) << "pixels outside the button changed on the screen";
+    const ScreenChange change = CompareScreens(before, after, RECT{10, 10, 70, 40}, [](size_t) { return 0x0000C800u; });
+    EXPECT_EQ(0, change.wrongInside) << "the button's new look";
+    EXPECT_EQ(0, change.changedOutside) << "pixels outside the button changed on the screen";
 }
 
 TEST(Painting, TheLayeredCaretBlinksByPresentingItsRectangleOnly) {
@@ -654,24 +676,19 @@ TEST(Painting, TheLayeredCaretBlinksByPresentingItsRectangleOnly) {
     // The window image changes away from the caret without being presented.
     DIBSECTION ds{};
     ASSERT_TRUE(WindowImageOf(w.Hwnd(), &ds));
-    auto* bits = static_cast<DWORD*>(ds.dsBm.bmBits);
-    const std::vector<DWORD> kept(bits, bits + 200 * 100);
-    for (int y = 50; y < 90; ++y)
-        for (int x = 10; x < 70; ++x) bits[y * 200 + x] = 0xFF123456;
+    const DWORD* image = static_cast<DWORD*>(ds.dsBm.bmBits);
+    const std::vector<DWORD> kept(image, image + 200 * 100);
+    DWORD* bits = ChangeImageUnseen(w, RECT{10, 50, 70, 90});
+    ASSERT_NE(nullptr, bits);
     for (bool shown : {true, false, true}) {
         ::SendMessageW(w.Hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
         ASSERT_EQ(shown, h->IsCaretDrawn());
         const std::vector<DWORD> after = ScreenPixels(w.Hwnd());
         ASSERT_EQ(after.size(), before.size());
-        int changedOutside = 0;
-        for (int y = 0; y < 100; ++y) {
-            for (int x = 0; x < 200; ++x) {
-                const bool inCaret = x >= 120 && x < 122 && y >= 60 && y < 72;
-                if (inCaret) ASSERT_EQ(shown ? 0u : before[y * 200 + x], after[y * 200 + x]) << x << "," << y;
-                else if (after[y * 200 + x] != before[y * 200 + x]) ++changedOutside;
-            }
-        }
-        EXPECT_EQ(0, changedOutside) << "a blink showed more than the caret";
+        const ScreenChange change =
+            CompareScreens(before, after, RECT{120, 60, 122, 72}, [&](size_t i) { return shown ? 0u : before[i]; });
+        EXPECT_EQ(0, change.wrongInside) << "the caret " << (shown ? "shown" : "taken away");
+        EXPECT_EQ(0, change.changedOutside) << "a blink showed more than the caret";
     }
     for (int y = 50; y < 90; ++y)
         for (int x = 10; x < 70; ++x) bits[y * 200 + x] = kept[y * 200 + x];

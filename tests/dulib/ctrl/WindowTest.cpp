@@ -741,6 +741,21 @@ TEST(Painting, ARedrawElsewhereTakesTheLayeredCaretAway) {
     ASSERT_TRUE(RedrawPlugin(w.Get(L"Btn"), FALSE));
     EXPECT_FALSE(h->IsCaretDrawn());
     EXPECT_EQ(0x00FFFFFFu, ScreenPixels(w.Hwnd())[65 * 200 + 150]);
+    // Moved while it shows (the text under it changed), the caret goes from
+    // where it was drawn, by a redraw as by the blink.
+    w.Timer(h->GetCaretTimerId());
+    ASSERT_TRUE(h->IsCaretDrawn());
+    h->SetCaretPos(20, 45);
+    const DWORD underNewPlace = ScreenPixels(w.Hwnd())[50 * 200 + 20];
+    ASSERT_TRUE(RedrawPlugin(w.Get(L"Btn"), FALSE));
+    EXPECT_EQ(0x00FFFFFFu, ScreenPixels(w.Hwnd())[65 * 200 + 150]) << "taken away by the redraw";
+    w.Timer(h->GetCaretTimerId());
+    ASSERT_TRUE(h->IsCaretDrawn());
+    EXPECT_EQ(0u, ScreenPixels(w.Hwnd())[50 * 200 + 20]);
+    h->SetCaretPos(150, 60);
+    w.Timer(h->GetCaretTimerId());
+    ASSERT_FALSE(h->IsCaretDrawn());
+    EXPECT_EQ(underNewPlace, ScreenPixels(w.Hwnd())[50 * 200 + 20]) << "taken away by the blink";
     h->DestroyCaret();
 }
 

@@ -7,4 +7,4 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$1"
 source "$root/bench/table/rows.sh"
-"$root/tools/xvfb.sh" "$root/tools/wine-exec.sh" "$build/bench/bench_ctrl.exe" ${CTRL_BENCH_PROFILE:+--profile} | bench_rows | grep -E '^(ctrl|profile):'
+"$root/tools/xvfb.sh" "$root/tools/wine-exec.sh" "$build/bench/bench_ctrl.exe" ${CTRL_BENCH_PROFILE:+--profile} | bench_rows | grep -E '^(ctrl|profile|row):'

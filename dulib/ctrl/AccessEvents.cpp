@@ -15,6 +15,18 @@ void AccessEvents::CompareAround(duPlugin* changed) {
     Compare(from ? from : host_->GetRoot());
 }
 
+void AccessEvents::CompareRepainted(duPlugin* repainted) {
+    if (IsValidPlugin(repainted) && IsAccessibleObject(repainted)) {
+        auto it = seen_.find(repainted);
+        if (it != seen_.end() && it->second.text == repainted->GetText() &&
+            it->second.visible == (repainted->IsVisible() != FALSE)) {
+            Compare(repainted);
+            return;
+        }
+    }
+    CompareAround(repainted);
+}
+
 void AccessEvents::Raise(DWORD event, duPlugin* plugin) {
     if (!IsValidPlugin(plugin)) return;
     const LONG child = plugin == host_->GetRoot() ? CHILDID_SELF : -host_->Access().IdOf(plugin);
@@ -31,6 +43,7 @@ void AccessEvents::Compare(duPlugin* plugin) {
 
 void AccessEvents::CompareOne(duPlugin* plugin) {
     Seen now;
+    now.text = plugin->GetText();
     now.name = AccessibleName(host_, plugin);
     AccessibleValue(plugin, &now.value);
     // The focus is quiet below: no need to ask the system for it.

@@ -19,12 +19,17 @@ public:
     // under its nearest object ancestor (a row's name is its statics' texts,
     // a check box's may be the texts beside it).
     void CompareAround(duPlugin* changed);
+    // After a repaint of `repainted` alone: a control repainted with the text
+    // and visibility it had (a hover, a press) changed no name or child count
+    // around it, so only it and what lies inside it are compared.
+    void CompareRepainted(duPlugin* repainted);
     // Raises one event about a plugin (the root as the client itself).
     void Raise(DWORD event, duPlugin* plugin);
     void Forget(duPlugin* plugin);
 
 private:
     struct Seen {
+        std::wstring text;  // the plugin's own, on which names around it depend
         std::wstring name;
         std::wstring value;
         long state = 0;

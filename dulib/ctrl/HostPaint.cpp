@@ -33,6 +33,10 @@ bool BitmapSize(HBITMAP bitmap, SIZE* size, BYTE** bits) {
     return true;
 }
 
+// Declared opaque by the skin, or drawing an opaque fill over all of itself
+// now: nothing below it shows.
+bool HidesBelow(duPlugin* plugin) { return plugin->IsOpaque() || plugin->PaintsOpaque(); }
+
 // Zero (transparent black) over rect r of a top-down 32-bit image.
 void ClearArea(BYTE* bits, SIZE size, const RECT& r) {
     RECT a{};
@@ -112,25 +116,34 @@ void WindowHost::PaintPlugin(HDC dc, duPlugin* plugin, const RECT& clip) {
     ::RestoreDC(dc, saved);
 }
 
+void WindowHost::SetWindowImage(HBITMAP image) {
+    // Out of the DC before the old image is deleted (a selected bitmap is not).
+    if (imageDc_) {
+        if (image) ::SelectObject(imageDc_.get(), image);
+        else if (imageDcBitmap_) ::SelectObject(imageDc_.get(), imageDcBitmap_);
+    } else if (image) {
+        imageDc_.reset(::CreateCompatibleDC(nullptr));
+        if (imageDc_) imageDcBitmap_ = ::SelectObject(imageDc_.get(), image);
+    }
+    windowImage_.reset(image);
+}
+
 void WindowHost::PaintWindow(HDC target) {
     const SIZE size = ClientSize(hwnd_);
     BYTE* bits = nullptr;
     HBITMAP image = CreateDib32(size.cx, size.cy, &bits);
-    windowImage_.reset(image);
-    if (!image) return;
-    {
-        MemoryDc dc(::CreateCompatibleDC(nullptr));
-        SelectGuard select(dc.get(), image);
-        underlayClear_ = true;  // a new image is all zero
-        for (duPlugin* p : zorder_.PaintOrder()) {
-            if (!IsValidPlugin(p) || !IsPluginShown(p)) continue;
-            RECT visible = GetVisibleRect(p);
-            if (::IsRectEmpty(&visible)) continue;
-            DispatchEvent(p, EVENT_PAINT, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(&visible));
-        }
-        underlayClear_ = false;
-        access_->AfterPaint(dc.get(), RECT{0, 0, size.cx, size.cy}, nullptr);
+    SetWindowImage(image);
+    HDC dc = imageDc_.get();
+    if (!image || !dc) return;
+    underlayClear_ = true;  // a new image is all zero
+    for (duPlugin* p : zorder_.PaintOrder()) {
+        if (!IsValidPlugin(p) || !IsPluginShown(p)) continue;
+        RECT visible = GetVisibleRect(p);
+        if (::IsRectEmpty(&visible)) continue;
+        DispatchEvent(p, EVENT_PAINT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(&visible));
     }
+    underlayClear_ = false;
+    access_->AfterPaint(dc, RECT{0, 0, size.cx, size.cy}, nullptr);
     Present(target, nullptr);
 }
 
@@ -168,7 +181,7 @@ bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
     size_t start = 0;
     if (self == SIZE_MAX) {
         start = 0;  // not in the tables: repaint the whole area
-    } else if (plugin->IsOpaque()) {
+    } else if (IsPluginShown(plugin) && HidesBelow(plugin)) {
         start = self;
     } else {
         // The nearest level below whose opaque plugins together cover the area.
@@ -177,7 +190,7 @@ bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
             RegionHandle covered(::CreateRectRgn(0, 0, 0, 0));
             for (size_t i = levelStart[li]; i < end; ++i) {
                 duPlugin* p = order[i];
-                if (!IsValidPlugin(p) || !p->IsOpaque() || !IsPluginShown(p)) continue;
+                if (!IsValidPlugin(p) || !IsPluginShown(p) || !HidesBelow(p)) continue;
                 RECT v = GetVisibleRect(p), part;
                 if (!::IntersectRect(&part, &v, &area)) continue;
                 RegionHandle piece(::CreateRectRgnIndirect(&part));
@@ -192,32 +205,37 @@ bool WindowHost::RedrawPluginArea(duPlugin* plugin) {
         }
     }
 
+    HDC dc = imageDc_.get();
+    if (!dc) return false;
     ClearArea(bits, size, area);
     {
-        MemoryDc dc(::CreateCompatibleDC(nullptr));
-        SelectGuard select(dc.get(), windowImage_.get());
         redrawn_ = plugin;
         underlayClear_ = true;
         for (size_t i = start; i < order.size(); ++i) {
             duPlugin* p = order[i];
             if (p == plugin) {
-                if (IsPluginShown(p)) DispatchEvent(p, EVENT_PAINT, reinterpret_cast<WPARAM>(dc.get()),
+                if (IsPluginShown(p)) DispatchEvent(p, EVENT_PAINT, reinterpret_cast<WPARAM>(dc),
                                                     reinterpret_cast<LPARAM>(&area));
                 continue;
             }
             if (!IsValidPlugin(p) || !IsPluginShown(p)) continue;
-            RECT v = GetVisibleRect(p), part;
+            // A control away from the area is neither beneath nor above it;
+            // one over the area that its parents cut away is worth a word.
+            RECT own, part;
+            p->GetRect(&own);
+            if (!::IntersectRect(&part, &own, &area)) continue;
+            const RECT v = GetVisibleRect(p);
             if (!::IntersectRect(&part, &v, &area)) {
                 if (self != SIZE_MAX)
                     DebugTrace(i < self ? L"error DrawDownLayerPlguin IntersectRect NULL\n"
                                         : L"error DrawUpLayerPlguin IntersectRect NULL\n");
                 continue;
             }
-            DispatchEvent(p, EVENT_PAINT, reinterpret_cast<WPARAM>(dc.get()), reinterpret_cast<LPARAM>(&part));
+            DispatchEvent(p, EVENT_PAINT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(&part));
         }
         redrawn_ = nullptr;
         underlayClear_ = false;
-        access_->AfterPaint(dc.get(), area, plugin);
+        access_->AfterPaint(dc, area, plugin);
     }
     Present(nullptr, &area);
     return true;
@@ -231,23 +249,22 @@ void WindowHost::Present(HDC target, const RECT* area) {
         RECT changed{};
         if (area) {
             changed = *area;
-            const RECT caret{caretX_, caretY_, caretX_ + caretWidth_, caretY_ + caretHeight_};
-            if (caretShown_) ::UnionRect(&changed, &changed, &caret);
+            if (caretShown_) ::UnionRect(&changed, &changed, &caretDrawn_);
         }
         caretShown_ = false;
-        PresentLayered(false, area ? &changed : nullptr);
+        PresentLayered(area ? &changed : nullptr);
         return;
     }
     SIZE size{};
     if (!BitmapSize(windowImage_.get(), &size, nullptr)) return;
     RECT r = area ? *area : RECT{0, 0, size.cx, size.cy};
-    MemoryDc dc(::CreateCompatibleDC(nullptr));
-    SelectGuard select(dc.get(), windowImage_.get());
+    HDC dc = imageDc_.get();
+    if (!dc) return;
     if (target) {
-        ::BitBlt(target, r.left, r.top, r.right - r.left, r.bottom - r.top, dc.get(), r.left, r.top, SRCCOPY);
+        ::BitBlt(target, r.left, r.top, r.right - r.left, r.bottom - r.top, dc, r.left, r.top, SRCCOPY);
     } else {
         WindowDc window(hwnd_);
-        if (window) ::BitBlt(window.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, dc.get(), r.left, r.top, SRCCOPY);
+        if (window) ::BitBlt(window.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, dc, r.left, r.top, SRCCOPY);
     }
     if (caretSystem_ && caretWanted_) {
         // A system caret drawn by XOR is lost under the copy: put it back.
@@ -256,43 +273,58 @@ void WindowHost::Present(HDC target, const RECT* area) {
     }
 }
 
-void WindowHost::PresentLayered(bool withCaret, const RECT* dirty) {
+void WindowHost::PresentLayered(const RECT* dirty) {
     SIZE size{};
-    BYTE* bits = nullptr;
-    if (!BitmapSize(windowImage_.get(), &size, &bits)) return;
-    HBITMAP shown = windowImage_.get();
-    BitmapHandle composed;
-    if (withCaret && caretBitmap_) {
-        BYTE* copyBits = nullptr;
-        composed.reset(CreateDib32(size.cx, size.cy, &copyBits));
-        if (composed) {
-            std::memcpy(copyBits, bits, static_cast<size_t>(size.cx) * size.cy * 4);
-            MemoryDc dc(::CreateCompatibleDC(nullptr));
-            SelectGuard select(dc.get(), composed.get());
-            BlendBitmap(dc.get(), caretX_, caretY_, caretWidth_, caretHeight_, caretBitmap_.get(), 0, 0, caretWidth_,
-                        caretHeight_, 255);
-            shown = composed.get();
-        }
-    }
+    HDC dc = imageDc_.get();
+    if (!dc || !BitmapSize(windowImage_.get(), &size, nullptr)) return;
     RECT wr{};
     ::GetWindowRect(hwnd_, &wr);
     POINT dst{wr.left, wr.top};
     POINT src{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    MemoryDc dc(::CreateCompatibleDC(nullptr));
-    SelectGuard select(dc.get(), shown);
-    WindowDc screen(nullptr);
+    // No screen DC: it would only choose a palette, which 32-bit pixels have not.
     // The dirty rectangle spares the copy of what did not change (and, where
     // the system honours it, the transfer to the display).
     RECT changed{};
     const RECT all{0, 0, size.cx, size.cy};
     if (dirty && ::IntersectRect(&changed, dirty, &all)) {
-        UPDATELAYEREDWINDOWINFO info{sizeof info, screen.get(), &dst, &size, dc.get(), &src, 0, &blend, ULW_ALPHA,
-                                     &changed};
+        UPDATELAYEREDWINDOWINFO info{sizeof info, nullptr, &dst, &size, dc, &src, 0, &blend, ULW_ALPHA, &changed};
         // Refused when the window's size is not the image's: then all of it.
         if (::UpdateLayeredWindowIndirect(hwnd_, &info)) return;
     }
-    ::UpdateLayeredWindow(hwnd_, screen.get(), &dst, &size, dc.get(), &src, 0, &blend, ULW_ALPHA);
+    ::UpdateLayeredWindow(hwnd_, nullptr, &dst, &size, dc, &src, 0, &blend, ULW_ALPHA);
+}
+
+void WindowHost::PresentCaret(bool shown) {
+    if (!shown) {
+        // Where it was drawn: the caret may have moved since.
+        if (!::IsRectEmpty(&caretDrawn_)) PresentLayered(&caretDrawn_);
+        caretDrawn_ = RECT{};
+        return;
+    }
+    const RECT caret{caretX_, caretY_, caretX_ + caretWidth_, caretY_ + caretHeight_};
+    SIZE size{};
+    BYTE* bits = nullptr;
+    if (!caretBitmap_ || !imageDc_ || !BitmapSize(windowImage_.get(), &size, &bits)) return;
+    const RECT all{0, 0, size.cx, size.cy};
+    RECT under{};
+    if (!::IntersectRect(&under, &caret, &all)) {
+        caretDrawn_ = RECT{};
+        return;
+    }
+    caretDrawn_ = under;
+    // The caret is laid on the image just for the update of its rectangle;
+    // the image gets back what lay there, as it never holds the caret.
+    const size_t rowBytes = static_cast<size_t>(under.right - under.left) * 4;
+    std::vector<BYTE> kept(rowBytes * static_cast<size_t>(under.bottom - under.top));
+    auto row = [&](LONG y) { return bits + (static_cast<size_t>(y) * size.cx + under.left) * 4; };
+    ::GdiFlush();
+    for (LONG y = under.top; y < under.bottom; ++y) std::memcpy(&kept[(y - under.top) * rowBytes], row(y), rowBytes);
+    BlendBitmap(imageDc_.get(), caretX_, caretY_, caretWidth_, caretHeight_, caretBitmap_.get(), 0, 0, caretWidth_,
+                caretHeight_, 255);
+    PresentLayered(&under);
+    ::GdiFlush();
+    for (LONG y = under.top; y < under.bottom; ++y) std::memcpy(row(y), &kept[(y - under.top) * rowBytes], rowBytes);
 }
 
 // --- caret ---------------------------------------------------------------------
@@ -342,7 +374,7 @@ void WindowHost::HideCaret() {
     if (caretTimerId_) ::KillTimer(hwnd_, caretTimerId_);
     if (caretShown_) {
         caretShown_ = false;
-        PresentLayered(false);
+        PresentCaret(false);
     }
 }
 
@@ -355,7 +387,7 @@ void WindowHost::SetCaretPos(int x, int y) {
 void WindowHost::CaretTick() {
     if (inSizeMove_ || !caretBitmap_ || !caretWanted_) return;
     caretShown_ = !caretShown_;
-    PresentLayered(caretShown_);
+    PresentCaret(caretShown_);
 }
 
 // --- tooltip -------------------------------------------------------------------

@@ -100,7 +100,8 @@ void WindowAccess::AfterPaint(HDC dc, const RECT& area, duPlugin* repainted) {
     duPlugin* focus = host_->GetFocusPlugin();
     if (cues_ && IsValidPlugin(focus))
         PaintFocusRing(dc, FocusRingRect(focus), area, FocusRingColor(host_->GetRoot()), host_->Scale());
-    events_.CompareAround(repainted);
+    if (repainted) events_.CompareRepainted(repainted);
+    else events_.CompareAround(nullptr);
 }
 
 void WindowAccess::Forget(duPlugin* plugin) {

@@ -20,6 +20,25 @@
 namespace {
 constexpr wchar_t kHostProperty[] = L"SYSPLUGIN";
 
+// Under Wine a window property is kept by the display server, so reading one
+// is a round trip, and a paint looks its host up dozens of times. The last
+// answer is kept per thread and holds until a host is set on a window or
+// taken off one.
+std::atomic<unsigned> g_hostChanges{0};
+
+struct HostLookup {
+    HWND hwnd = nullptr;
+    WindowHost* host = nullptr;
+    unsigned changes = 0;
+};
+thread_local HostLookup t_lastHost;
+
+void SetHostProperty(HWND hwnd, WindowHost* host) {
+    if (host) ::SetPropW(hwnd, kHostProperty, host);
+    else ::RemovePropW(hwnd, kHostProperty);
+    ++g_hostChanges;
+}
+
 // Pre-order walk of a subtree: the order in which plugins enter the tables.
 void CollectTree(duPlugin* p, std::vector<duPlugin*>& out) {
     for (; p; p = p->GetNextSibling()) {
@@ -44,7 +63,13 @@ WindowHost::~WindowHost() {
 }
 
 WindowHost* WindowHost::FromHwnd(HWND hwnd) {
-    return hwnd ? static_cast<WindowHost*>(::GetPropW(hwnd, kHostProperty)) : nullptr;
+    if (!hwnd) return nullptr;
+    const unsigned changes = g_hostChanges.load();
+    HostLookup& last = t_lastHost;
+    if (last.hwnd == hwnd && last.changes == changes) return last.host;
+    WindowHost* host = static_cast<WindowHost*>(::GetPropW(hwnd, kHostProperty));
+    last = HostLookup{hwnd, host, changes};
+    return host;
 }
 
 bool WindowHost::Attach(const tinyxml2::XMLElement* element) {
@@ -58,7 +83,7 @@ bool WindowHost::Attach(const tinyxml2::XMLElement* element) {
         if (root) root->Destroy();
         return false;
     }
-    ::SetPropW(hwnd_, kHostProperty, this);
+    SetHostProperty(hwnd_, this);
     // Held like a window procedure's frame: a handler that closes the window
     // while it is being attached tears the host down without freeing it here.
     ++depth_;
@@ -117,13 +142,14 @@ HWND WindowHost::GetTooltipWindow() {
 void WindowHost::Teardown() {
     if (torndown_) return;
     torndown_ = true;
-    ::RemovePropW(hwnd_, kHostProperty);
+    SetHostProperty(hwnd_, nullptr);
     if (manager_) manager_->ForgetWindow(hwnd_);
     CloseUiTaskQueue(hwnd_);
     for (auto& t : timers_) ::KillTimer(hwnd_, t.first);
     if (caretTimerId_) ::KillTimer(hwnd_, caretTimerId_);
     if (caretSystem_) ::DestroyCaret();
-    windowImage_.reset();
+    SetWindowImage(nullptr);
+    imageDc_.reset();
     caretBitmap_.reset();
     if (tooltip_) ::DestroyWindow(tooltip_);
     tooltip_ = nullptr;

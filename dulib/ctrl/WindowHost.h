@@ -129,10 +129,15 @@ private:
     bool RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
     void TrackPointer();
     void PaintPlugin(HDC dc, duPlugin* plugin, const RECT& clip);
+    // Makes `image` (may be null) the window image, selected into imageDc_.
+    void SetWindowImage(HBITMAP image);
     void Present(HDC target, const RECT* area);
-    // The window image (with the caret when asked) on the layered window;
-    // with `dirty`, only that rectangle has changed since the last update.
-    void PresentLayered(bool withCaret, const RECT* dirty = nullptr);
+    // The window image on the layered window; with `dirty`, only that
+    // rectangle has changed since the last update.
+    void PresentLayered(const RECT* dirty = nullptr);
+    // Shows the caret over the image, or takes it away, updating only its
+    // rectangle.
+    void PresentCaret(bool shown);
     void CaretTick();
 
     HWND tooltip_ = nullptr;
@@ -144,10 +149,17 @@ private:
     HWND hwnd_;
     WNDPROC previousProc_ = nullptr;
     BitmapHandle windowImage_;
+    // The window image stays selected into one memory DC, through which
+    // paints, redraws and presents draw: under Wine a DC made and a bitmap
+    // selected for each redraw cost as much as drawing a button. Declared
+    // after the image, so that it lets go of it before the image is deleted.
+    MemoryDc imageDc_;
+    HGDIOBJ imageDcBitmap_ = nullptr;  // the DC's own bitmap, put back on teardown
     BitmapHandle caretBitmap_;
     UINT caretTimerId_ = 0;
     int caretX_ = 0, caretY_ = 0;
     bool caretShown_ = false;
+    RECT caretDrawn_{};  // where the caret shown on screen was drawn
     std::map<UINT, duPlugin*> timers_;
     std::vector<duPlugin*> hooks_;
     std::map<std::wstring, duPlugin*> names_;

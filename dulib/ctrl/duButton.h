@@ -19,6 +19,8 @@ public:
     void OnCreate() override;
     void OnInitialized() override;
     void DrawObject(HDC dc) override;
+    // A fade blends two looks at partial alpha.
+    bool PaintsOpaque() override { return !face_.fading && StyleCoversIt(); }
 
     const ButtonFace& Face() const { return face_; }
     bool IsFading() const { return face_.fading; }

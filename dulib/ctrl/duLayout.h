@@ -19,6 +19,7 @@ public:
     void OnCreate() override;
     void OnInitialized() override;
     void DrawObject(HDC dc) override;
+    bool PaintsOpaque() override { return StyleCoversIt(); }
 
     int GetLayoutType() const { return type_; }
     void SetLayoutType(int type) { type_ = type; }

@@ -19,6 +19,7 @@ public:
     void OnCreate() override;
     void OnInitialized() override;
     void DrawObject(HDC dc) override;
+    bool PaintsOpaque() override { return StyleCoversIt(); }
 
     // Stacks the visible rows, updates the bar's range and re-places the list.
     virtual void RefreshItems();

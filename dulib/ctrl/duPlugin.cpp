@@ -147,6 +147,11 @@ duStyleGroup* duPlugin::GetStyleGroup(const wchar_t* name) {
     return res ? static_cast<duStyleGroup*>(res->GetResObj(name, RES_STYLE)) : nullptr;
 }
 
+bool duPlugin::StyleCoversIt() {
+    duStyleGroup* style = GetStyleGroup(GetStyle());
+    return style && style->CoversOpaquely(GetState(), LocalRect(), GetAlpha(), Scale());
+}
+
 namespace {
 
 // Only the exact words change the flag; anything else keeps the default.

@@ -173,6 +173,9 @@ public:
     virtual void OnCreate() = 0;
     virtual void OnInitialized() = 0;
     virtual void DrawObject(HDC dc) = 0;
+    // What DrawObject draws now hides whatever lies below the plugin (its
+    // style fills it at full alpha before anything else shows through).
+    virtual bool PaintsOpaque() { return false; }
     // A child left this plugin (destroyed or moved elsewhere): forget it.
     virtual void OnChildDetached(duPlugin*) {}
 
@@ -185,6 +188,8 @@ public:
     WindowHost* GetHost();
     duResManager* GetResManager();
     duStyleGroup* GetStyleGroup(const wchar_t* name);
+    // The plugin's own style, drawn with its state and alpha, covers it.
+    bool StyleCoversIt();
     // Rectangle (0, 0, width, height) in pixels: what DrawObject paints into.
     RECT LocalRect() const { return RECT{0, 0, rect_.right - rect_.left, rect_.bottom - rect_.top}; }
     // The placed rectangle in skin units (the skin's 96-DPI numbers), in

@@ -15,4 +15,5 @@ public:
     void OnCreate() override {}
     void OnInitialized() override {}
     void DrawObject(HDC dc) override;
+    bool PaintsOpaque() override { return StyleCoversIt(); }
 };

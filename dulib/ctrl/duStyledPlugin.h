@@ -15,6 +15,7 @@ public:
     void OnCreate() override {}
     void OnInitialized() override {}
     void DrawObject(HDC dc) override;
+    bool PaintsOpaque() override { return StyleCoversIt(); }
 
 private:
     const wchar_t* className_;  // the class name the tag stands for

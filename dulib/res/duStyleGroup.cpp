@@ -133,6 +133,18 @@ void duStyleGroup::DrawItemGray(duStyleBase* item, HDC dc, const RECT* rect, con
     }
 }
 
+bool duStyleGroup::CoversOpaquely(UINT state, const RECT& rect, int alpha, const DpiScale& scale) {
+    if (alpha < 255 || rect.right <= rect.left || rect.bottom <= rect.top) return false;
+    for (duStyleBase* item : items_) {
+        if (!(item->GetState() & state) || item->GetStyleType() != STYLE_RECT) continue;
+        if (!static_cast<duRectStyle*>(item)->GetFill()) continue;
+        const RECT placed = item->PlaceIn(rect, scale);
+        RECT both{};
+        if (::IntersectRect(&both, &placed, &rect) && ::EqualRect(&both, &rect)) return true;
+    }
+    return false;
+}
+
 int duStyleGroup::GetStyleCount() { return static_cast<int>(items_.size()); }
 
 bool duStyleGroup::AddStyleItem(duStyleBase* item) {

@@ -28,6 +28,9 @@ public:
     // Like DrawStyle with every colour and picture turned grey.
     virtual void DrawStyleGray(HDC dc, const RECT* rect, UINT state, const wchar_t* text, int alpha,
                                const DpiScale& scale = DpiScale());
+    // True when what DrawStyle draws for the state hides everything below it
+    // in `rect`: a fill of the whole rectangle at full alpha.
+    bool CoversOpaquely(UINT state, const RECT& rect, int alpha, const DpiScale& scale = DpiScale());
     virtual int GetStyleCount();
     // Appends and takes ownership (false for null).
     virtual bool AddStyleItem(duStyleBase* item);

@@ -379,10 +379,18 @@ TEST(WindowManager, TeardownDestroysEveryPlugin) {
     duPlugin* list = w->Get(L"List");
     duPlugin* clone = ClonePlugin(w->Get(L"SetupItem_"), list, nullptr, 4);
     ASSERT_TRUE(IsValidPlugin(clone));
+    // Looked up just before (the answer is kept) and alongside another window.
+    TestWindow other(dir);
+    ASSERT_TRUE(other.Ok());
+    WindowHost* host = WindowHost::FromHwnd(w->Hwnd());
+    ASSERT_NE(nullptr, host);
+    EXPECT_NE(host, WindowHost::FromHwnd(other.Hwnd()));
+    EXPECT_EQ(host, WindowHost::FromHwnd(w->Hwnd()));
     ::DestroyWindow(w->Hwnd());
     EXPECT_FALSE(IsValidPlugin(list));
     EXPECT_FALSE(IsValidPlugin(clone));
     EXPECT_EQ(nullptr, WindowHost::FromHwnd(w->Hwnd()));
+    EXPECT_EQ(other.Host(), WindowHost::FromHwnd(other.Hwnd()));
 }
 
 TEST(PluginTree, TextsCutAt127UnitsNeverEndInHalfACharacter) {

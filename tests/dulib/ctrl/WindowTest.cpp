@@ -5,8 +5,10 @@
 
 #include <atomic>
 #include <climits>
+#include <functional>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -599,6 +601,37 @@ std::wstring PresentSkin() {
 </duwindow>)XML");
 }
 
+// Changes `r` of the 200x100 window image without presenting it; null when
+// there is no image.
+DWORD* ChangeImageUnseen(const TestWindow& w, const RECT& r) {
+    DIBSECTION ds{};
+    if (!WindowImageOf(w.Hwnd(), &ds)) return nullptr;
+    auto* bits = static_cast<DWORD*>(ds.dsBm.bmBits);
+    for (LONG y = r.top; y < r.bottom; ++y)
+        for (LONG x = r.left; x < r.right; ++x) bits[y * 200 + x] = 0xFF123456;
+    return bits;
+}
+
+// How two screen reads of the 200x100 window differ: pixels inside `changed`
+// other than `expected` gives them, and pixels outside it that changed.
+struct ScreenChange {
+    int wrongInside = 0;
+    int changedOutside = 0;
+};
+ScreenChange CompareScreens(const std::vector<DWORD>& before, const std::vector<DWORD>& after, const RECT& changed,
+                            const std::function<DWORD(size_t)>& expected) {
+    ScreenChange out;
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            const size_t i = static_cast<size_t>(y) * 200 + x;
+            const POINT at{x, y};
+            if (::PtInRect(&changed, at)) out.wrongInside += after[i] != expected(i);
+            else out.changedOutside += after[i] != before[i];
+        }
+    }
+    return out;
+}
+
 // The window image as the screen shows it: premultiplied colours over black.
 std::vector<DWORD> ImageAsShown(const TestWindow& w) {
     std::vector<DWORD> out;
@@ -617,26 +650,50 @@ TEST(Painting, ARedrawPresentsOnlyTheRedrawnControlsRectangle) {
     ASSERT_EQ(before.size(), 200u * 100u);
     ASSERT_EQ(before, ImageAsShown(w)) << "the screen shows the window image";
     // The window image changes outside the button without being presented...
-    DIBSECTION ds{};
-    ASSERT_TRUE(WindowImageOf(w.Hwnd(), &ds));
-    auto* bits = static_cast<DWORD*>(ds.dsBm.bmBits);
-    for (int y = 50; y < 90; ++y)
-        for (int x = 100; x < 190; ++x) bits[y * 200 + x] = 0xFF123456;
+    ASSERT_NE(nullptr, ChangeImageUnseen(w, RECT{100, 50, 190, 90}));
     // ...then the button alone changes and is redrawn: the screen shows its
     // new look and nothing else changed.
     w.Get(L"Btn")->SetState(STATE_OVER);
     ASSERT_TRUE(RedrawPlugin(w.Get(L"Btn"), FALSE));
     const std::vector<DWORD> after = ScreenPixels(w.Hwnd());
     ASSERT_EQ(after.size(), before.size());
-    int changedOutside = 0;
-    for (int y = 0; y < 100; ++y) {
-        for (int x = 0; x < 200; ++x) {
-            const bool inButton = x >= 10 && x < 70 && y >= 10 && y < 40;
-            if (inButton) ASSERT_EQ(0x0000C800u, after[y * 200 + x]) << x << "," << y;
-            else if (after[y * 200 + x] != before[y * 200 + x]) ++changedOutside;
-        }
+    const ScreenChange change = CompareScreens(before, after, RECT{10, 10, 70, 40}, [](size_t) { return 0x0000C800u; });
+    EXPECT_EQ(0, change.wrongInside) << "the button's new look";
+    EXPECT_EQ(0, change.changedOutside) << "pixels outside the button changed on the screen";
+}
+
+TEST(Painting, TheLayeredCaretBlinksByPresentingItsRectangleOnly) {
+    TempDir dir;
+    WriteSkin(dir, PresentSkin());
+    TestWindow w(dir, L"S");
+    ASSERT_TRUE(w.Ok());
+    WindowHost* h = w.Host();
+    ASSERT_TRUE(h->CreateCaret(2, 12));
+    h->SetCaretPos(120, 60);
+    h->ShowCaret();
+    const std::vector<DWORD> before = ScreenPixels(w.Hwnd());
+    ASSERT_EQ(before.size(), 200u * 100u);
+    // The window image changes away from the caret without being presented.
+    DIBSECTION ds{};
+    ASSERT_TRUE(WindowImageOf(w.Hwnd(), &ds));
+    const DWORD* image = static_cast<DWORD*>(ds.dsBm.bmBits);
+    const std::vector<DWORD> kept(image, image + 200 * 100);
+    DWORD* bits = ChangeImageUnseen(w, RECT{10, 50, 70, 90});
+    ASSERT_NE(nullptr, bits);
+    for (bool shown : {true, false, true}) {
+        ::SendMessageW(w.Hwnd(), WM_TIMER, h->GetCaretTimerId(), 0);
+        ASSERT_EQ(shown, h->IsCaretDrawn());
+        const std::vector<DWORD> after = ScreenPixels(w.Hwnd());
+        ASSERT_EQ(after.size(), before.size());
+        const ScreenChange change =
+            CompareScreens(before, after, RECT{120, 60, 122, 72}, [&](size_t i) { return shown ? 0u : before[i]; });
+        EXPECT_EQ(0, change.wrongInside) << "the caret " << (shown ? "shown" : "taken away");
+        EXPECT_EQ(0, change.changedOutside) << "a blink showed more than the caret";
     }
-    EXPECT_EQ(0, changedOutside) << "pixels outside the button changed on the screen";
+    for (int y = 50; y < 90; ++y)
+        for (int x = 10; x < 70; ++x) bits[y * 200 + x] = kept[y * 200 + x];
+    EXPECT_EQ(kept, std::vector<DWORD>(bits, bits + 200 * 100)) << "the window image never holds the caret";
+    h->DestroyCaret();
 }
 
 TEST(Painting, PartialPresentsAddUpToAFullRepaint) {
@@ -684,7 +741,102 @@ TEST(Painting, ARedrawElsewhereTakesTheLayeredCaretAway) {
     ASSERT_TRUE(RedrawPlugin(w.Get(L"Btn"), FALSE));
     EXPECT_FALSE(h->IsCaretDrawn());
     EXPECT_EQ(0x00FFFFFFu, ScreenPixels(w.Hwnd())[65 * 200 + 150]);
+    // Moved while it shows (the text under it changed), the caret goes from
+    // where it was drawn, by a redraw as by the blink.
+    w.Timer(h->GetCaretTimerId());
+    ASSERT_TRUE(h->IsCaretDrawn());
+    h->SetCaretPos(20, 45);
+    const DWORD underNewPlace = ScreenPixels(w.Hwnd())[50 * 200 + 20];
+    ASSERT_TRUE(RedrawPlugin(w.Get(L"Btn"), FALSE));
+    EXPECT_EQ(0x00FFFFFFu, ScreenPixels(w.Hwnd())[65 * 200 + 150]) << "taken away by the redraw";
+    w.Timer(h->GetCaretTimerId());
+    ASSERT_TRUE(h->IsCaretDrawn());
+    EXPECT_EQ(0u, ScreenPixels(w.Hwnd())[50 * 200 + 20]);
+    h->SetCaretPos(150, 60);
+    w.Timer(h->GetCaretTimerId());
+    ASSERT_FALSE(h->IsCaretDrawn());
+    EXPECT_EQ(underNewPlace, ScreenPixels(w.Hwnd())[50 * 200 + 20]) << "taken away by the blink";
     h->DestroyCaret();
+}
+
+TEST(Painting, AnOpaqueControlRedrawnOnceHiddenShowsWhatLayBelowIt) {
+    TempDir dir;
+    WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="S" width="200" height="100" style="white" layered="true">
+  <static name="Declared" opaque="true" left="10" top="10" width="60" height="30" style="blue"/>
+  <button name="Filled" left="100" top="10" width="60" height="30" style="btn"/>
+</duwindow>)XML"));
+    TestWindow w(dir, L"S");
+    ASSERT_TRUE(w.Ok());
+    EXPECT_EQ(0xFF0000C8u, w.Pixel(130, 25));
+    for (const wchar_t* name : {L"Declared", L"Filled"}) {
+        w.Get(name)->SetVisible(FALSE);
+        ASSERT_TRUE(RedrawPlugin(w.Get(name), FALSE));
+    }
+    EXPECT_EQ(0xFFFFFFFFu, w.Pixel(40, 25)) << "the window's white where the opaque control was";
+    EXPECT_EQ(0xFFFFFFFFu, w.Pixel(130, 25));
+}
+
+// The engine's diagnostics about a redraw, caught as the process writes them
+// to the debug output.
+class RedrawDiagnostics {
+public:
+    RedrawDiagnostics() { handler_ = ::AddVectoredExceptionHandler(1, &Catch); }
+    ~RedrawDiagnostics() { ::RemoveVectoredExceptionHandler(handler_); }
+    RedrawDiagnostics(const RedrawDiagnostics&) = delete;
+    RedrawDiagnostics& operator=(const RedrawDiagnostics&) = delete;
+    static void Clear() { lines().clear(); }
+    static int Count(const char* text) {
+        int n = 0;
+        for (const std::string& line : lines())
+            if (line.find(text) != std::string::npos) ++n;
+        return n;
+    }
+
+private:
+    static std::vector<std::string>& lines() {
+        static std::vector<std::string> all;
+        return all;
+    }
+    static LONG CALLBACK Catch(EXCEPTION_POINTERS* info) {
+        const EXCEPTION_RECORD* r = info->ExceptionRecord;
+        if (r->NumberParameters < 2) return EXCEPTION_CONTINUE_SEARCH;
+        if (r->ExceptionCode == DBG_PRINTEXCEPTION_C) {
+            lines().emplace_back(reinterpret_cast<const char*>(r->ExceptionInformation[1]));
+        } else if (r->ExceptionCode == 0x4001000A) {  // the wide form
+            const auto* wide = reinterpret_cast<const wchar_t*>(r->ExceptionInformation[1]);
+            std::string narrow;
+            for (; *wide; ++wide) narrow += static_cast<char>(*wide < 128 ? *wide : '?');
+            lines().push_back(narrow);
+        }
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    PVOID handler_;
+};
+
+TEST(Painting, ARedrawReportsOnlyControlsOverItsAreaThatTheirParentsHide) {
+    TempDir dir;
+    WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="S" width="300" height="200" style="white" layered="true">
+  <layout name="Box" left="10" top="10" width="50" height="30">
+    <static name="OutOfBox" left="100" top="0" width="40" height="30" style="red"/>
+  </layout>
+  <static name="Glass" left="110" top="10" width="60" height="30" style="half" zorder="3"/>
+  <button name="Far1" left="10" top="100" width="60" height="30" style="btn"/>
+  <button name="Far2" left="100" top="100" width="60" height="30" style="btn"/>
+  <button name="Far3" left="200" top="100" width="60" height="30" style="btn" zorder="5"/>
+  <static name="Far4" left="200" top="150" width="60" height="30" style="green" zorder="5"/>
+</duwindow>)XML"));
+    TestWindow w(dir, L"S");
+    ASSERT_TRUE(w.Ok());
+    RedrawDiagnostics caught;
+    // Far from the glass nothing is beneath or above it: the controls there
+    // are no error. The one under it that its layout cuts away is.
+    RedrawDiagnostics::Clear();
+    ASSERT_TRUE(RedrawPlugin(w.Get(L"Glass"), FALSE));
+    EXPECT_EQ(1, RedrawDiagnostics::Count("error DrawDownLayerPlguin IntersectRect NULL"));
+    EXPECT_EQ(0, RedrawDiagnostics::Count("error DrawUpLayerPlguin IntersectRect NULL"));
+    RedrawDiagnostics::Clear();
+    ASSERT_TRUE(RedrawPlugin(w.Get(L"Far1"), FALSE));
+    EXPECT_EQ(0, RedrawDiagnostics::Count("IntersectRect NULL"));
 }
 
 // ---- worker threads ----------------------------------------------------------------

@@ -327,3 +327,33 @@ TEST(SkinLoad, UndecodablePictureStaysRegisteredWithoutPixels) {
     ASSERT_NE(cursor, nullptr);
     EXPECT_EQ(cursor->GetHCursor(), nullptr);
 }
+
+TEST(SkinLoad, PicturesAreDecodedAtTheirFirstUse) {
+    TempDir dir;
+    std::string text = Utf16File(
+        L"<directui><theme><dsimage><image name=\"late\" value=\"late.png\"/><image name=\"gone\" value=\"gone.png\"/>"
+        L"<image name=\"made\" value=\"late.png\"/></dsimage></theme></directui>");
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"config.xml"), text.data(), text.size()));
+    std::string grey(8 * 6 * 4, '\x7f');
+    std::string png = EncodePng(reinterpret_cast<const BYTE*>(grey.data()), 8, 6);
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"gone.png"), png.data(), png.size()));
+    SkinPtr skin = NewSkin();
+    ASSERT_TRUE(skin->LoadSkin(dir.File(L"config.xml").c_str()));
+    // The files as they are when the pictures are first asked for.
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"late.png"), png.data(), png.size()));
+    ASSERT_TRUE(::DeleteFileW(dir.File(L"gone.png").c_str()));
+    auto* late = static_cast<duImage*>(skin->GetResManager()->GetResObj(L"late", RES_IMAGE));
+    auto* gone = static_cast<duImage*>(skin->GetResManager()->GetResObj(L"gone", RES_IMAGE));
+    ASSERT_NE(late, nullptr);
+    ASSERT_NE(gone, nullptr);
+    EXPECT_EQ(late->GetHeight(), 6);
+    ASSERT_NE(late->GetBits(), nullptr);
+    EXPECT_EQ(late->GetBits()[3], 0x7f);
+    EXPECT_EQ(gone->GetWidth(), 0);
+    EXPECT_EQ(gone->GetBitmap(), nullptr);
+    // Content given before the first use replaces the file's.
+    auto* made = static_cast<duImage*>(skin->GetResManager()->GetResObj(L"made", RES_IMAGE));
+    ASSERT_NE(made, nullptr);
+    ASSERT_TRUE(made->CreateBlank(3, 2));
+    EXPECT_EQ(made->GetWidth(), 3);
+}

@@ -5,6 +5,7 @@
 // needs before anything can be drawn. Prints "first_frame=<ms>" (process
 // creation to the end of the update, measured as the installer measures its
 // own) and exits.
+#include "dulib/res/Dib32.h"
 #include "support/ProcessClock.h"
 
 #include <windows.h>
@@ -33,16 +34,10 @@ bool DecodeOnePicture() {
 }
 
 void PresentOnce(HWND hwnd) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = kWidth;
-    bi.bmiHeader.biHeight = -kHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP image = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    BYTE* bits = nullptr;
+    HBITMAP image = CreateDib32(kWidth, kHeight, &bits);
     if (!image) return;
-    std::fill_n(static_cast<DWORD*>(bits), kWidth * kHeight, 0xFFFFFFFFu);
+    std::fill_n(reinterpret_cast<DWORD*>(bits), kWidth * kHeight, 0xFFFFFFFFu);
     HDC memory = ::CreateCompatibleDC(nullptr);
     HGDIOBJ old = ::SelectObject(memory, image);
     POINT origin{0, 0};

@@ -305,12 +305,16 @@ TEST(SkinLoad, GarbageFilesLoadWithoutCrashing) {
     }
 }
 
+// A config.xml of that theme content in dir.
+void WriteTheme(const TempDir& dir, const std::wstring& theme) {
+    std::string text = Utf16File(L"<directui><theme>" + theme + L"</theme></directui>");
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"config.xml"), text.data(), text.size()));
+}
+
 TEST(SkinLoad, UndecodablePictureStaysRegisteredWithoutPixels) {
     TempDir dir;
-    std::string text = Utf16File(
-        L"<directui><theme><dsimage><image name=\"bad\" value=\"bad.png\"/><image name=\"cut\" value=\"cut.png\"/>"
-        L"</dsimage><dscursor><cursor name=\"c\" value=\"bad.pcur\"/></dscursor></theme></directui>");
-    ASSERT_TRUE(WriteFileBytes(dir.File(L"config.xml"), text.data(), text.size()));
+    WriteTheme(dir, L"<dsimage><image name=\"bad\" value=\"bad.png\"/><image name=\"cut\" value=\"cut.png\"/>"
+                    L"</dsimage><dscursor><cursor name=\"c\" value=\"bad.pcur\"/></dscursor>");
     ASSERT_TRUE(WriteFileBytes(dir.File(L"bad.png"), "not a picture at all", 20));
     ASSERT_TRUE(WriteFileBytes(dir.File(L"bad.pcur"), "not a cursor", 12));
     std::string grey(8 * 8 * 4, '\x7f');
@@ -330,10 +334,8 @@ TEST(SkinLoad, UndecodablePictureStaysRegisteredWithoutPixels) {
 
 TEST(SkinLoad, PicturesAreDecodedAtTheirFirstUse) {
     TempDir dir;
-    std::string text = Utf16File(
-        L"<directui><theme><dsimage><image name=\"late\" value=\"late.png\"/><image name=\"gone\" value=\"gone.png\"/>"
-        L"<image name=\"made\" value=\"late.png\"/></dsimage></theme></directui>");
-    ASSERT_TRUE(WriteFileBytes(dir.File(L"config.xml"), text.data(), text.size()));
+    WriteTheme(dir, L"<dsimage><image name=\"late\" value=\"late.png\"/><image name=\"gone\" value=\"gone.png\"/>"
+                    L"<image name=\"made\" value=\"late.png\"/></dsimage>");
     std::string grey(8 * 6 * 4, '\x7f');
     std::string png = EncodePng(reinterpret_cast<const BYTE*>(grey.data()), 8, 6);
     ASSERT_TRUE(WriteFileBytes(dir.File(L"gone.png"), png.data(), png.size()));

@@ -12,6 +12,7 @@
 #include "support/Log.h"
 
 #include <windows.h>
+#include <objbase.h>
 
 namespace {
 
@@ -31,6 +32,10 @@ int Run(HINSTANCE instance, int showCommand, StartupTiming& timing) {
     InitEngine(instance);
     app.caption = LoadResText(IDS_CAPTION);
     timing.Stage("engine");
+    // The thread's COM apartment (the engine's too): under Wine its hidden
+    // window is what opens the display connection, timed on its own here.
+    ::CoInitialize(nullptr);
+    timing.Stage("display");
     app.windowManager = CreateWindowManager(nullptr);
     timing.Stage("skin");
     if (!app.windowManager) return StartupFailed(L"加载皮肤资源文件失败", IDS_SKIN_FAILED, MB_OK);

@@ -1,6 +1,7 @@
 // The installer's first frame, taken apart: loading its own skin from its
-// resources (as the installer does before its window exists), and within it
-// decoding the pictures and creating the fonts, each timed again on its own.
+// resources (as the installer does before its window exists: the document and
+// the fonts; each picture is decoded at its first draw), then decoding every
+// picture and creating the fonts, each timed again on its own.
 // Prints "breakdown<TAB>skin=<ms> pictures=<ms> fonts=<ms> (<n> pictures, <m> fonts)",
 // medians of several loads.
 #include "dulib/ctrl/Engine.h"

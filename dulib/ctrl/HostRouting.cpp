@@ -14,6 +14,7 @@
 #include "dulib/ctrl/WindowHost.h"
 #include "dulib/ctrl/duPlugin.h"
 #include "dulib/ctrl/duWindow.h"
+#include "dulib/res/duStyleGroup.h"
 
 LRESULT CALLBACK EngineWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     WindowHost* host = WindowHost::FromHwnd(hwnd);
@@ -234,8 +235,15 @@ bool WindowHost::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
         Teardown();
         return true;
     case WM_NCACTIVATE:
-        if (IsValidPlugin(root_)) root_->SetState(wParam ? STATE_NORMALALL : STATE_CHECKEDALL);
-        ::InvalidateRect(hwnd_, nullptr, FALSE);
+        if (IsValidPlugin(root_)) {
+            const UINT before = root_->GetState(), after = wParam ? STATE_NORMALALL : STATE_CHECKEDALL;
+            duStyleGroup* style = root_->GetStyleGroup(root_->GetStyle());
+            root_->SetState(after);
+            // A window shown for the first time is activated right after its
+            // first frame: a full repaint then is wasted unless the root looks
+            // different.
+            if (!style || !style->DrawsAlike(before, after)) ::InvalidateRect(hwnd_, nullptr, FALSE);
+        }
         return false;
     case WM_GETDLGCODE:
         *result = DLGC_WANTALLKEYS;

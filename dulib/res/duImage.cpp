@@ -60,6 +60,7 @@ duImage::~duImage() { FreeContent(); }
 const wchar_t* duImage::GetClassName() { return L"duImage"; }
 
 void duImage::FreeContent() {
+    pending_ = false;
     if (frameBitmaps_.empty()) {
         if (bitmap_) ::DeleteObject(bitmap_);
     } else {
@@ -80,19 +81,27 @@ void duImage::FreeContent() {
 }
 
 void duImage::SetFileName(const wchar_t* file) {
+    Decoded();  // the content named so far
     file_[0] = L'\0';
     if (file) wcsncpy_s(file_, RES_NAME_CHARS, file, _TRUNCATE);
 }
 
 bool duImage::LoadFromXml(const tinyxml2::XMLElement* element) {
     ReadXmlString(element, "value", file_, RES_NAME_CHARS);
+    pending_ = manager_ && manager_->GetSkin();
+    return true;
+}
+
+duImage& duImage::Decoded() {
+    if (!pending_) return *this;
+    pending_ = false;
     duSkin* skin = manager_ ? manager_->GetSkin() : nullptr;
-    if (!skin) return true;
+    if (!skin) return *this;
     SkinFile file;
     bool opened = skin->OpenSkinFile(file_, L"PNG", &file);
     if (!opened || !LoadFromStream(file.stream)) DebugTrace(L"failed to loading image[%s]\n", file_);
     if (opened) skin->CloseSkinFile(file);
-    return true;
+    return *this;
 }
 
 bool duImage::CreateBlank(int width, int height) {
@@ -204,16 +213,19 @@ bool duImage::LoadFromMemory(const BYTE* bytes, int size) {
 }
 
 HBITMAP duImage::GetFrameBitmap(int frame) {
+    Decoded();
     if (frameBitmaps_.empty()) return frame == 0 ? bitmap_ : nullptr;
     return frame >= 0 && frame < static_cast<int>(frameBitmaps_.size()) ? frameBitmaps_[frame] : nullptr;
 }
 
 BYTE* duImage::GetFrameBits(int frame) {
+    Decoded();
     if (frameBits_.empty()) return frame == 0 ? bits_ : nullptr;
     return frame >= 0 && frame < static_cast<int>(frameBits_.size()) ? frameBits_[frame] : nullptr;
 }
 
 int duImage::GetFrameDelay(int frame) {
+    Decoded();
     return frame >= 0 && frame < static_cast<int>(frameDelays_.size()) ? frameDelays_[frame] : 0;
 }
 
@@ -244,6 +256,7 @@ bool duImage::FitsDecodeBudget(unsigned width, unsigned height, unsigned frames)
 }
 
 duImage* duImage::MakeGrayCopy() {
+    Decoded();
     if (!manager_ || !bits_) return nullptr;
     auto* copy = static_cast<duImage*>(manager_->CreateResObj(MakeRandomName().c_str(), RES_IMAGE));
     if (!copy) return nullptr;
@@ -262,6 +275,7 @@ duImage* duImage::MakeGrayCopy() {
 }
 
 duImage* duImage::MakeScaledCopy(int width, int height) {
+    Decoded();
     if (!manager_ || !bits_ || width <= 0 || height <= 0) return nullptr;
     auto* copy = static_cast<duImage*>(manager_->CreateResObj(MakeRandomName().c_str(), RES_IMAGE));
     if (!copy) return nullptr;

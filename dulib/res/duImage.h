@@ -14,8 +14,9 @@ public:
     duImage() = default;
 
     int GetType() override { return RES_IMAGE; }
-    // Reads `value` and decodes that file (resource type "PNG"). True in every
-    // case; a failed decode leaves the image empty.
+    // Reads `value`, the file (resource type "PNG") decoded at the picture's
+    // first use: pictures of pages not yet shown cost nothing before the first
+    // frame. True in every case; a failed decode leaves the image empty.
     bool LoadFromXml(const tinyxml2::XMLElement* element) override;
     const wchar_t* GetClassName() override;
 
@@ -24,11 +25,11 @@ public:
     virtual bool LoadFromFile(const wchar_t* path);
     virtual bool LoadFromMemory(const BYTE* bytes, int size);
     virtual bool LoadFromStream(IStream* stream);
-    virtual BYTE* GetBits() { return bits_; }
-    virtual HBITMAP GetBitmap() { return bitmap_; }
-    virtual int GetWidth() { return width_; }
-    virtual int GetHeight() { return height_; }
-    virtual int GetFrameCount() { return frameCount_; }
+    virtual BYTE* GetBits() { return Decoded().bits_; }
+    virtual HBITMAP GetBitmap() { return Decoded().bitmap_; }
+    virtual int GetWidth() { return Decoded().width_; }
+    virtual int GetHeight() { return Decoded().height_; }
+    virtual int GetFrameCount() { return Decoded().frameCount_; }
     virtual HBITMAP GetFrameBitmap(int frame);
     virtual BYTE* GetFrameBits(int frame);
     // Milliseconds; 0 for a still image or a frame out of range.
@@ -70,6 +71,8 @@ protected:
 private:
     using Owned = std::unique_ptr<duImage, duObjectDestroyer>;
     void FreeContent();
+    // Decodes the file named by the skin if that is still to be done.
+    duImage& Decoded();
     // The decoded picture set for 150 or 200 percent; null when the skin has
     // none (or one of the wrong size).
     duImage* PictureSet(int percent);
@@ -79,6 +82,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     wchar_t file_[RES_NAME_CHARS] = {};
+    bool pending_ = false;  // file_ named by the skin, not decoded yet
     int frameCount_ = 0;
     std::vector<HBITMAP> frameBitmaps_;
     std::vector<BYTE*> frameBits_;

@@ -43,6 +43,7 @@ int HueToChannel(int m1, int m2, int hue) {
 }  // namespace
 
 bool duImage::BuildHlsCache() {
+    Decoded();
     if (!bits_) return false;
     if (!hls_.empty()) return true;
     size_t pixels = static_cast<size_t>(width_) * static_cast<size_t>(height_);
@@ -53,6 +54,7 @@ bool duImage::BuildHlsCache() {
 }
 
 bool duImage::ApplyHls(int hueShift, int saturationDelta, int lightnessDelta) {
+    Decoded();
     if (hls_.empty() || !bits_) return false;
     size_t pixels = static_cast<size_t>(width_) * static_cast<size_t>(height_);
     BYTE* p = bits_;

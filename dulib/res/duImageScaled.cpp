@@ -66,6 +66,7 @@ duImage* duImage::PictureSet(int percent) {
 }
 
 duImage* duImage::ScaledCell(const RECT& source, int dpi, SIZE size) {
+    Decoded();
     if (!bits_ || size.cx <= 0 || size.cy <= 0) return nullptr;
     if (source.left < 0 || source.top < 0 || source.right > width_ || source.bottom > height_ ||
         source.right <= source.left || source.bottom <= source.top)

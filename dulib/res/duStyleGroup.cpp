@@ -188,3 +188,11 @@ bool duStyleGroup::MoveStyleItemDown(int index) {
     std::swap(items_[static_cast<size_t>(index)], items_[static_cast<size_t>(index + 1)]);
     return true;
 }
+
+bool duStyleGroup::DrawsAlike(UINT a, UINT b) {
+    for (int i = 0; i < GetStyleCount(); ++i) {
+        duStyleBase* item = GetStyleItem(i);
+        if (item && ((item->GetState() & a) != 0) != ((item->GetState() & b) != 0)) return false;
+    }
+    return true;
+}

@@ -36,6 +36,8 @@ public:
     virtual bool AddStyleItem(duStyleBase* item);
     virtual bool RemoveStyleItem(int index);
     virtual duStyleBase* GetStyleItem(int index);
+    // Whether states a and b select the same items, so draw alike.
+    bool DrawsAlike(UINT a, UINT b);
     // (0, 0), then measured by the first text item whose mask meets the state.
     virtual void MeasureStyleText(UINT state, const wchar_t* text, SIZE* out, const DpiScale& scale = DpiScale());
     virtual bool MoveStyleItemUp(int index);

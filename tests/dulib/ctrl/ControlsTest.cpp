@@ -205,6 +205,27 @@ TEST(WindowActivation, RootStateFollowsActivation) {
     EXPECT_EQ(STATE_NORMALALL, w.Host()->GetRoot()->GetState());
 }
 
+// Activation repaints the window only when the root's style draws the new
+// state differently: "white" is one colour in every state, "btn" has none for
+// the inactive state.
+TEST(WindowActivation, RepaintsOnlyWhenTheRootLooksDifferent) {
+    for (const wchar_t* style : {L"white", L"btn"}) {
+        SCOPED_TRACE(style);
+        TempDir dir;
+        WriteSkin(dir, SkinDocument(std::wstring(L"<duwindow name=\"W\" width=\"120\" height=\"80\" style=\"") + style +
+                                    L"\"/>"));
+        TestWindow w(dir);
+        ASSERT_TRUE(w.Ok());
+        const bool looksDifferent = std::wstring(style) == L"btn";
+        for (BOOL active : {FALSE, TRUE}) {
+            ::ValidateRect(w.Hwnd(), nullptr);
+            ::SendMessageW(w.Hwnd(), WM_NCACTIVATE, active, 0);
+            EXPECT_EQ(looksDifferent, ::GetUpdateRect(w.Hwnd(), nullptr, FALSE) != FALSE) << active;
+            EXPECT_EQ(active ? STATE_NORMALALL : STATE_CHECKEDALL, w.Host()->GetRoot()->GetState());
+        }
+    }
+}
+
 TEST(HitTesting, HigherLevelsAreHitFirst) {
     TempDir dir;
     WriteSkin(dir, SkinDocument(LR"XML(<duwindow name="W" width="200" height="100" style="white">

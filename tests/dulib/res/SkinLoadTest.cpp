@@ -305,12 +305,16 @@ TEST(SkinLoad, GarbageFilesLoadWithoutCrashing) {
     }
 }
 
+// A config.xml of that theme content in dir.
+void WriteTheme(const TempDir& dir, const std::wstring& theme) {
+    std::string text = Utf16File(L"<directui><theme>" + theme + L"</theme></directui>");
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"config.xml"), text.data(), text.size()));
+}
+
 TEST(SkinLoad, UndecodablePictureStaysRegisteredWithoutPixels) {
     TempDir dir;
-    std::string text = Utf16File(
-        L"<directui><theme><dsimage><image name=\"bad\" value=\"bad.png\"/><image name=\"cut\" value=\"cut.png\"/>"
-        L"</dsimage><dscursor><cursor name=\"c\" value=\"bad.pcur\"/></dscursor></theme></directui>");
-    ASSERT_TRUE(WriteFileBytes(dir.File(L"config.xml"), text.data(), text.size()));
+    WriteTheme(dir, L"<dsimage><image name=\"bad\" value=\"bad.png\"/><image name=\"cut\" value=\"cut.png\"/>"
+                    L"</dsimage><dscursor><cursor name=\"c\" value=\"bad.pcur\"/></dscursor>");
     ASSERT_TRUE(WriteFileBytes(dir.File(L"bad.png"), "not a picture at all", 20));
     ASSERT_TRUE(WriteFileBytes(dir.File(L"bad.pcur"), "not a cursor", 12));
     std::string grey(8 * 8 * 4, '\x7f');
@@ -326,4 +330,32 @@ TEST(SkinLoad, UndecodablePictureStaysRegisteredWithoutPixels) {
     auto* cursor = static_cast<duCursor*>(skin->GetResManager()->GetResObj(L"c", RES_CURSOR));
     ASSERT_NE(cursor, nullptr);
     EXPECT_EQ(cursor->GetHCursor(), nullptr);
+}
+
+TEST(SkinLoad, PicturesAreDecodedAtTheirFirstUse) {
+    TempDir dir;
+    WriteTheme(dir, L"<dsimage><image name=\"late\" value=\"late.png\"/><image name=\"gone\" value=\"gone.png\"/>"
+                    L"<image name=\"made\" value=\"late.png\"/></dsimage>");
+    std::string grey(8 * 6 * 4, '\x7f');
+    std::string png = EncodePng(reinterpret_cast<const BYTE*>(grey.data()), 8, 6);
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"gone.png"), png.data(), png.size()));
+    SkinPtr skin = NewSkin();
+    ASSERT_TRUE(skin->LoadSkin(dir.File(L"config.xml").c_str()));
+    // The files as they are when the pictures are first asked for.
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"late.png"), png.data(), png.size()));
+    ASSERT_TRUE(::DeleteFileW(dir.File(L"gone.png").c_str()));
+    auto* late = static_cast<duImage*>(skin->GetResManager()->GetResObj(L"late", RES_IMAGE));
+    auto* gone = static_cast<duImage*>(skin->GetResManager()->GetResObj(L"gone", RES_IMAGE));
+    ASSERT_NE(late, nullptr);
+    ASSERT_NE(gone, nullptr);
+    EXPECT_EQ(late->GetHeight(), 6);
+    ASSERT_NE(late->GetBits(), nullptr);
+    EXPECT_EQ(late->GetBits()[3], 0x7f);
+    EXPECT_EQ(gone->GetWidth(), 0);
+    EXPECT_EQ(gone->GetBitmap(), nullptr);
+    // Content given before the first use replaces the file's.
+    auto* made = static_cast<duImage*>(skin->GetResManager()->GetResObj(L"made", RES_IMAGE));
+    ASSERT_NE(made, nullptr);
+    ASSERT_TRUE(made->CreateBlank(3, 2));
+    EXPECT_EQ(made->GetWidth(), 3);
 }

@@ -22,6 +22,9 @@ void SetProgressValue(duPlugin* bar, duPlugin* valueText, int percent) {
 void SetControlText(duPlugin* control, const std::wstring& text) {
     RunOnUi([control, text] {
         if (!IsValidPlugin(control)) return;
+        // The same text draws the same pixels: a redraw would only cost an update.
+        const wchar_t* shown = control->GetText();
+        if (shown && text == shown) return;
         control->SetText(text.c_str());
         RedrawPlugin(control, TRUE);
     });

@@ -233,8 +233,10 @@ void StartPrepare() {
     AppState& app = App();
     app.ending = FailureKind::Cancelled;
     app.lastShownProgress = 0;
-    if (auto* bar = dynamic_cast<duProgress*>(app.prepareBar)) bar->SetPos(0);
-    RedrawPlugin(app.prepareBar, TRUE);
+    if (auto* bar = dynamic_cast<duProgress*>(app.prepareBar); bar && bar->GetPos() != 0) {
+        bar->SetPos(0);
+        RedrawPlugin(app.prepareBar, TRUE);
+    }
     SetControlText(app.prepareValue, L"0%");
     app.prepareInfoText.clear();
     SetControlText(app.prepareInfo, L"");
